@@ -1,0 +1,42 @@
+#include "engine/class_builder.h"
+
+#include "engine/js_convert.h"
+
+namespace qfjsbinding {
+
+using v8::FunctionTemplate;
+using v8::Integer;
+using v8::Isolate;
+using v8::Local;
+using v8::ObjectTemplate;
+using v8::Signature;
+
+Local<FunctionTemplate> BuildClass(Isolate* isolate, const ClassDef& def) {
+    Local<FunctionTemplate> tmpl = FunctionTemplate::New(isolate);
+    tmpl->SetClassName(js::Name(isolate, def.className));
+    Local<ObjectTemplate> instance = tmpl->InstanceTemplate();
+    instance->SetInternalFieldCount(def.internalFieldCount);
+
+    for (std::size_t i = 0; i < def.accessorCount; ++i) {
+        const AccessorDef& a = def.accessors[i];
+        instance->SetAccessor(js::Name(isolate, a.name), a.getter, a.setter,
+                              Integer::New(isolate, a.member));
+    }
+
+    Local<Signature> signature = Signature::New(isolate, tmpl);
+    Local<ObjectTemplate> proto = tmpl->PrototypeTemplate();
+    for (std::size_t i = 0; i < def.methodCount; ++i) {
+        const MethodDef& m = def.methods[i];
+        proto->Set(js::Name(isolate, m.name),
+                   FunctionTemplate::New(isolate, m.callback, Local<v8::Value>(), signature, 0,
+                                         v8::ConstructorBehavior::kThrow));
+    }
+    return tmpl;
+}
+
+void SetGlobalFunction(Isolate* isolate, Local<ObjectTemplate> global, const char* name,
+                       v8::FunctionCallback callback) {
+    global->Set(js::Name(isolate, name), FunctionTemplate::New(isolate, callback));
+}
+
+}  // namespace qfjsbinding
