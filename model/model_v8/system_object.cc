@@ -1,0 +1,13 @@
+// The version 8 "System" class (members are filled in as the class is built).
+#include "engine/class_builder.h"
+#include "model/model_v8/classes_v8.h"
+
+namespace qfjsbinding {
+
+v8::Local<v8::FunctionTemplate> NewSystemClass(v8::Isolate* isolate) {
+    static const AccessorDef kAccessors[] = {{"", nullptr, nullptr, 0}};
+    ClassDef def{"System", 1, kAccessors, 0, nullptr, 0};
+    return BuildClass(isolate, def);
+}
+
+}  // namespace qfjsbinding
