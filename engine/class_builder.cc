@@ -11,8 +11,23 @@ using v8::Local;
 using v8::ObjectTemplate;
 using v8::Signature;
 
+namespace {
+
+// Scripts can reach a class function through an instance's "constructor"
+// property. An object made with `new` there would be an instance whose
+// internal fields were never set, so the class refuses to be constructed or
+// called by scripts; the engine makes its instances from the instance
+// template, which does not run this handler.
+void IllegalConstructor(const v8::FunctionCallbackInfo<v8::Value>& info) {
+    Isolate* isolate = info.GetIsolate();
+    isolate->ThrowException(
+        v8::Exception::TypeError(v8::String::NewFromUtf8Literal(isolate, "Illegal constructor")));
+}
+
+}  // namespace
+
 Local<FunctionTemplate> BuildClass(Isolate* isolate, const ClassDef& def) {
-    Local<FunctionTemplate> tmpl = FunctionTemplate::New(isolate);
+    Local<FunctionTemplate> tmpl = FunctionTemplate::New(isolate, IllegalConstructor);
     tmpl->SetClassName(js::Name(isolate, def.className));
     Local<ObjectTemplate> instance = tmpl->InstanceTemplate();
     instance->SetInternalFieldCount(def.internalFieldCount);

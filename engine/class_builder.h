@@ -47,7 +47,8 @@ constexpr ClassDef MakeMethodsOnlyClassDef(const char* className, int fields, co
     return ClassDef{className, fields, nullptr, 0, methods, M};
 }
 
-// A function template without a call handler named `className`, with the
+// A function template named `className` that scripts cannot call or
+// construct (instances come only from the engine), with the
 // internal field count and accessors (in table order) on its instance template
 // and the methods on its prototype template. Methods carry a receiver
 // signature of the class, so the engine itself rejects a call on anything

@@ -6,9 +6,9 @@ using v8::Local;
 using v8::Object;
 
 bool NewInstance(Local<v8::Context> context, Local<v8::FunctionTemplate> tmpl, Local<Object>* out) {
-    Local<v8::Function> constructor;
-    if (!tmpl->GetFunction(context).ToLocal(&constructor)) return false;
-    return constructor->NewInstance(context).ToLocal(out);
+    // Instantiated from the instance template, so the class function's own
+    // call handler (which refuses scripts) is not involved.
+    return tmpl->InstanceTemplate()->NewInstance(context).ToLocal(out);
 }
 
 bool NewWrapper(Local<v8::Context> context, Local<v8::FunctionTemplate> tmpl, TJSFilterContext* filter,

@@ -1,13 +1,244 @@
-// The version 8 "ColorObject" class (members are filled in as the class is built).
+// The version 8 "ColorObject" class: one colour, either a live view of a
+// bitmap pixel or palette entry (every read and write goes to the host), or a
+// detached, read-only colour value.
+//
+// Internal fields: 0 the filter context, 1 the kind, 2 the bitmap (null for
+// a value), 3.. the position (x, y), the palette index, or the channel values
+// R, G, B, A and the index I of a detached colour.
+#include "model/model_v8/color_object.h"
+
+#include "engine/callback_guard.h"
 #include "engine/class_builder.h"
+#include "engine/filter_context.h"
+#include "engine/js_convert.h"
+#include "engine/wrapper.h"
 #include "model/model_v8/classes_v8.h"
 
 namespace qfjsbinding {
 
-v8::Local<v8::FunctionTemplate> NewColorObjectClass(v8::Isolate* isolate) {
-    static const AccessorDef kAccessors[] = {{"", nullptr, nullptr, 0}};
-    ClassDef def{"ColorObject", 8, kAccessors, 0, nullptr, 0};
-    return BuildClass(isolate, def);
+using v8::FunctionCallbackInfo;
+using v8::Int32;
+using v8::Integer;
+using v8::Isolate;
+using v8::Local;
+using v8::Name;
+using v8::Number;
+using v8::Object;
+using v8::PropertyCallbackInfo;
+using v8::Value;
+
+namespace {
+
+enum Field : int { kKind = 1, kBitmap = 2, kFirst = 3, kSecond = 4, kB = 5, kA = 6, kI = 7, kFieldCount = 8 };
+enum Channel : int { kR, kG, kB_, kA_, kI_ };
+
+bool NewColorObject(Local<v8::Context> context, TJSFilterContext* filter, TColorObjectKind kind,
+                    IQFBitmap* bitmap, Local<Object>* out) {
+    if (!NewInstance(context, filter->colorObjectTemplate, out)) return false;
+    (*out)->SetAlignedPointerInInternalField(kContextField, filter);
+    (*out)->SetInternalField(kKind, Integer::New(context->GetIsolate(), kind));
+    (*out)->SetAlignedPointerInInternalField(kBitmap, bitmap);
+    return true;
+}
+
+// The fields of a ColorObject the engine made. Objects of this class are
+// only made by the engine (the class refuses `new`), but the fields are read
+// defensively: anything unexpected reads as an unknown kind.
+struct ColorView {
+    std::int32_t kind = -1;
+    IQFBitmap* bitmap = nullptr;
+    Local<Object> holder;
+
+    explicit ColorView(Local<Object> object) : holder(object) {
+        if (object->InternalFieldCount() != kFieldCount) return;
+        Local<Value> k = object->GetInternalField(kKind);
+        if (!k->IsInt32()) return;
+        kind = k.As<Int32>()->Value();
+        bitmap = static_cast<IQFBitmap*>(object->GetAlignedPointerFromInternalField(kBitmap));
+    }
+    std::int32_t Int(int field) const {
+        Local<Value> v = holder->GetInternalField(field);
+        return v->IsInt32() ? v.As<Int32>()->Value() : 0;
+    }
+    double Double(int field) const {
+        Local<Value> v = holder->GetInternalField(field);
+        return v->IsNumber() ? v.As<Number>()->Value() : 0.0;
+    }
+};
+
+}  // namespace
+
+bool NewPixelColorObject(Local<v8::Context> context, TJSFilterContext* filter, IQFBitmap* bitmap, std::int32_t x,
+                         std::int32_t y, Local<Object>* out) {
+    if (!NewColorObject(context, filter, ckPixel, bitmap, out)) return false;
+    Isolate* isolate = context->GetIsolate();
+    (*out)->SetInternalField(kFirst, Integer::New(isolate, x));
+    (*out)->SetInternalField(kSecond, Integer::New(isolate, y));
+    return true;
+}
+
+bool NewPaletteColorObject(Local<v8::Context> context, TJSFilterContext* filter, IQFBitmap* bitmap,
+                           std::int32_t index, Local<Object>* out) {
+    if (!NewColorObject(context, filter, ckPaletteEntry, bitmap, out)) return false;
+    (*out)->SetInternalField(kFirst, Integer::New(context->GetIsolate(), index));
+    return true;
+}
+
+bool NewValueColorObject(Local<v8::Context> context, TJSFilterContext* filter, double r, double g, double b,
+                         double a, std::int32_t index, Local<Object>* out) {
+    if (!NewColorObject(context, filter, ckValue, nullptr, out)) return false;
+    Isolate* isolate = context->GetIsolate();
+    (*out)->SetInternalField(kFirst, Number::New(isolate, r));
+    (*out)->SetInternalField(kSecond, Number::New(isolate, g));
+    (*out)->SetInternalField(kB, Number::New(isolate, b));
+    (*out)->SetInternalField(kA, Number::New(isolate, a));
+    (*out)->SetInternalField(kI, Integer::New(isolate, index));
+    return true;
+}
+
+void ColorObject_GetMember(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    const ColorView color(info.Holder());
+    const int channel = MemberOf(info.Data());
+    auto ret = info.GetReturnValue();
+    switch (color.kind) {
+        case ckValue:
+            switch (channel) {
+                case kR: ret.Set(color.Double(kFirst)); return;
+                case kG: ret.Set(color.Double(kSecond)); return;
+                case kB_: ret.Set(color.Double(kB)); return;
+                case kA_: ret.Set(color.Double(kA)); return;
+                default: ret.Set(color.Int(kI)); return;
+            }
+        case ckPaletteEntry: {
+            if (!color.bitmap || channel == kI_) break;
+            const std::int32_t index = color.Int(kFirst);
+            switch (channel) {
+                case kR: ret.Set(color.bitmap->GetPaletteR(index)); return;
+                case kG: ret.Set(color.bitmap->GetPaletteG(index)); return;
+                case kB_: ret.Set(color.bitmap->GetPaletteB(index)); return;
+                default: ret.Set(color.bitmap->GetPaletteA(index)); return;
+            }
+        }
+        case ckPixel: {
+            if (!color.bitmap) break;
+            const std::int32_t x = color.Int(kFirst);
+            const std::int32_t y = color.Int(kSecond);
+            switch (channel) {
+                case kR: ret.Set(color.bitmap->GetPixelR(x, y)); return;
+                case kG: ret.Set(color.bitmap->GetPixelG(x, y)); return;
+                case kB_: ret.Set(color.bitmap->GetPixelB(x, y)); return;
+                case kA_: ret.Set(color.bitmap->GetPixelA(x, y)); return;
+                default: ret.Set(color.bitmap->GetPixelI(x, y)); return;
+            }
+        }
+        default:
+            break;
+    }
+    ret.SetNull();
+}
+
+void ColorObject_SetMember(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
+    const ColorView color(info.Holder());
+    const int channel = MemberOf(info.Data());
+    // A detached colour is read-only; a palette entry has no index to set.
+    if (!color.bitmap) return;
+    Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
+    if (color.kind == ckPaletteEntry) {
+        if (channel == kI_) return;
+        std::int32_t v = 0;
+        if (!js::ToInt64Low32(context, value, &v)) return;
+        const std::int32_t index = color.Int(kFirst);
+        switch (channel) {
+            case kR: color.bitmap->SetPaletteR(index, v); return;
+            case kG: color.bitmap->SetPaletteG(index, v); return;
+            case kB_: color.bitmap->SetPaletteB(index, v); return;
+            default: color.bitmap->SetPaletteA(index, v); return;
+        }
+    }
+    if (color.kind == ckPixel) {
+        const std::int32_t x = color.Int(kFirst);
+        const std::int32_t y = color.Int(kSecond);
+        if (channel == kI_) {
+            std::int32_t index = 0;
+            if (!js::ToInt64Low32(context, value, &index)) return;
+            color.bitmap->SetPixelI(x, y, index);
+            return;
+        }
+        double v = 0;
+        if (!js::ToNumber(context, value, &v)) return;
+        switch (channel) {
+            case kR: color.bitmap->SetPixelR(x, y, v); return;
+            case kG: color.bitmap->SetPixelG(x, y, v); return;
+            case kB_: color.bitmap->SetPixelB(x, y, v); return;
+            default: color.bitmap->SetPixelA(x, y, v); return;
+        }
+    }
+}
+
+void ColorObject_Equals(const FunctionCallbackInfo<Value>& info) {
+    if (info.Length() < 1) {
+        info.GetReturnValue().Set(false);
+        return;
+    }
+    Isolate* isolate = info.GetIsolate();
+    Local<Object> otherObject;
+    if (!js::ToObject(isolate->GetCurrentContext(), info[0], &otherObject)) return;
+    if (!IsInstance(ContextOf(isolate)->colorObjectTemplate, otherObject)) {
+        info.GetReturnValue().Set(false);
+        return;
+    }
+    const ColorView self(info.Holder());
+    const ColorView other(otherObject);
+    bool equal = false;
+    if (self.kind != other.kind) {
+        equal = false;
+    } else if (self.kind == ckValue) {
+        // NaN equals nothing, as with ==.
+        equal = self.Double(kFirst) == other.Double(kFirst) && self.Double(kSecond) == other.Double(kSecond) &&
+                self.Double(kB) == other.Double(kB) && self.Double(kA) == other.Double(kA) &&
+                self.Int(kI) == other.Int(kI);
+    } else if (self.kind == ckPaletteEntry && self.bitmap && other.bitmap) {
+        IQFBitmap* a = self.bitmap;
+        IQFBitmap* b = other.bitmap;
+        const std::int32_t ia = self.Int(kFirst);
+        const std::int32_t ib = other.Int(kFirst);
+        equal = a->GetPaletteR(ia) == b->GetPaletteR(ib) && a->GetPaletteG(ia) == b->GetPaletteG(ib) &&
+                a->GetPaletteB(ia) == b->GetPaletteB(ib);
+        if (equal) {
+            const bool alpha = a->HasAlpha();
+            equal = alpha == b->HasAlpha() && (!alpha || a->GetPaletteA(ia) == b->GetPaletteA(ib));
+        }
+    } else if (self.kind == ckPixel && self.bitmap && other.bitmap) {
+        IQFBitmap* a = self.bitmap;
+        IQFBitmap* b = other.bitmap;
+        const std::int32_t xa = self.Int(kFirst), ya = self.Int(kSecond);
+        const std::int32_t xb = other.Int(kFirst), yb = other.Int(kSecond);
+        equal = a->GetPixelR(xa, ya) == b->GetPixelR(xb, yb) && a->GetPixelG(xa, ya) == b->GetPixelG(xb, yb) &&
+                a->GetPixelB(xa, ya) == b->GetPixelB(xb, yb);
+        if (equal) {
+            const bool index = a->IsIndexColor();
+            equal = index == b->IsIndexColor() && (!index || a->GetPixelI(xa, ya) == b->GetPixelI(xb, yb));
+        }
+        if (equal) {
+            const bool alpha = a->HasAlpha();
+            equal = alpha == b->HasAlpha() && (!alpha || a->GetPixelA(xa, ya) == b->GetPixelA(xb, yb));
+        }
+    }
+    info.GetReturnValue().Set(equal);
+}
+
+Local<v8::FunctionTemplate> NewColorObjectClass(Isolate* isolate) {
+    static const MethodDef kMethods[] = {
+        {"Equals", Guarded<ColorObject_Equals>},
+    };
+    static const AccessorDef kAccessors[] = {
+        {"R", GuardedGetter<ColorObject_GetMember>, GuardedSetter<ColorObject_SetMember>, kR},
+        {"G", GuardedGetter<ColorObject_GetMember>, GuardedSetter<ColorObject_SetMember>, kG},
+        {"B", GuardedGetter<ColorObject_GetMember>, GuardedSetter<ColorObject_SetMember>, kB_},
+        {"A", GuardedGetter<ColorObject_GetMember>, GuardedSetter<ColorObject_SetMember>, kA_},
+        {"I", GuardedGetter<ColorObject_GetMember>, GuardedSetter<ColorObject_SetMember>, kI_},
+    };
+    return BuildClass(isolate, MakeClassDef("ColorObject", kFieldCount, kAccessors, kMethods));
 }
 
 }  // namespace qfjsbinding

@@ -1,0 +1,100 @@
+// Shared pieces of the version 8 classes: reaching the host object behind a
+// wrapper, wrapping host results, checking object arguments, and the common
+// Equals and Jsonize methods.
+#ifndef QFJS_MODEL_V8_HOST_WRAP_H
+#define QFJS_MODEL_V8_HOST_WRAP_H
+
+#include <v8.h>
+
+#include "engine/filter_context.h"
+#include "engine/js_convert.h"
+#include "engine/wrapper.h"
+
+namespace qfjsbinding {
+
+// The host object behind the holder of an accessor or method (may be null:
+// the document and the two pictures are wrapped even when the factory has
+// none for them).
+template <typename Interface, typename Info>
+inline Interface* HostOf(const Info& info) {
+    return static_cast<Interface*>(HolderNative(info));
+}
+
+// Makes a new wrapper of `host` (which may be null) in class `tmpl` and sets
+// it as the return value; on failure an exception is already pending.
+template <typename Info>
+inline void ReturnWrapper(const Info& info, v8::Local<v8::FunctionTemplate> tmpl, void* host) {
+    v8::Isolate* isolate = info.GetIsolate();
+    v8::Local<v8::Object> wrapper;
+    if (!NewWrapper(isolate->GetCurrentContext(), tmpl, ContextOf(isolate), host, &wrapper)) return;
+    info.GetReturnValue().Set(wrapper);
+}
+
+// Like ReturnWrapper, but a null host result gives the script null.
+template <typename Info>
+inline void ReturnWrapperOrNull(const Info& info, v8::Local<v8::FunctionTemplate> tmpl, void* host) {
+    if (!host) {
+        info.GetReturnValue().SetNull();
+        return;
+    }
+    ReturnWrapper(info, tmpl, host);
+}
+
+enum class ArgCheck { kAccepted, kRejected, kException };
+
+// The class check of an object argument: converted with ToObject (null and
+// undefined raise the TypeError, reported as kException), then accepted only
+// when the object really is an instance of `tmpl`; its host pointer goes to
+// *host.
+inline ArgCheck CheckObjectArgument(v8::Local<v8::Context> context, v8::Local<v8::FunctionTemplate> tmpl,
+                                    v8::Local<v8::Value> value, void** host) {
+    v8::Local<v8::Object> object;
+    if (!js::ToObject(context, value, &object)) return ArgCheck::kException;
+    if (!IsInstance(tmpl, object)) return ArgCheck::kRejected;
+    *host = object->GetAlignedPointerFromInternalField(kNativeField);
+    return ArgCheck::kAccepted;
+}
+
+// Equals(other) of Document, Picture, Layer and Bitmap: false without an
+// argument or for an object of another class; otherwise the host's answer.
+template <typename Interface>
+void CommonEquals(const v8::FunctionCallbackInfo<v8::Value>& info, v8::Local<v8::FunctionTemplate> own) {
+    if (info.Length() < 1) {
+        info.GetReturnValue().Set(false);
+        return;
+    }
+    void* other = nullptr;
+    switch (CheckObjectArgument(info.GetIsolate()->GetCurrentContext(), own, info[0], &other)) {
+        case ArgCheck::kException:
+            return;
+        case ArgCheck::kRejected:
+            info.GetReturnValue().Set(false);
+            return;
+        case ArgCheck::kAccepted:
+            break;
+    }
+    Interface* self = HostOf<Interface>(info);
+    if (!self || !other) {
+        info.GetReturnValue().Set(false);
+        return;
+    }
+    info.GetReturnValue().Set(self->Equals(static_cast<Interface*>(other)));
+}
+
+// Jsonize() of Document, Picture, Layer and Bitmap: the host's text as it
+// comes (not parsed); null for a wrapper without a host object.
+template <typename Interface>
+void CommonJsonize(const v8::FunctionCallbackInfo<v8::Value>& info) {
+    Interface* self = HostOf<Interface>(info);
+    if (!self) {
+        info.GetReturnValue().SetNull();
+        return;
+    }
+    v8::Local<v8::String> text;
+    if (!js::NewHostString(info.GetIsolate(), self->Jsonize(), &text)) return;
+    info.GetReturnValue().Set(text);
+}
+
+}  // namespace qfjsbinding
+
+#endif
