@@ -4,6 +4,8 @@
 #ifndef QFJS_MODEL_V8_HOST_WRAP_H
 #define QFJS_MODEL_V8_HOST_WRAP_H
 
+#include <string>
+
 #include <v8.h>
 
 #include "engine/filter_context.h"
@@ -38,6 +40,24 @@ inline void ReturnWrapperOrNull(const Info& info, v8::Local<v8::FunctionTemplate
         return;
     }
     ReturnWrapper(info, tmpl, host);
+}
+
+// Type words reach the host with ASCII letters upper-cased; other characters
+// pass unchanged.
+inline std::string UpperAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+// The host bitmap of a value assigned to a "Bitmap" member: only a genuine
+// Bitmap wrapper is accepted; anything else (null included) is refused
+// without a script error or a host call.
+inline bool AssignedBitmap(TJSFilterContext* context, v8::Local<v8::Value> value, IQFBitmap** bitmap) {
+    if (!IsInstance(context->bitmapTemplate, value)) return false;
+    *bitmap = static_cast<IQFBitmap*>(value.As<v8::Object>()->GetAlignedPointerFromInternalField(kNativeField));
+    return *bitmap != nullptr;
 }
 
 enum class ArgCheck { kAccepted, kRejected, kException };
