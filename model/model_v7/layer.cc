@@ -1,0 +1,354 @@
+// The version 7 "Layer" class: one TV7LayerData record, an input layer
+// fetched from the host or a result layer, with its bitmaps.
+//
+// Coordinates count from the top-left corner; the bitmaps store the bottom
+// row first, so row y lives at stride * (height - 1 - y). Layer objects are
+// only made on records whose image is set, and a record never loses its
+// image afterwards; the members still test it rather than trust that.
+//
+// Internal fields: 0 the filter context, 1 the TV7LayerData record.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/callback_guard.h"
+#include "engine/class_builder.h"
+#include "engine/filter_context.h"
+#include "engine/js_convert.h"
+#include "engine/wrapper.h"
+#include "libzkimg/core/src/dib.h"
+#include "model/model_v7/classes_v7.h"
+#include "model/model_v7/engine_blocks.h"
+
+namespace qfjsbinding {
+
+using v8::FunctionCallbackInfo;
+using v8::Int32;
+using v8::Isolate;
+using v8::Local;
+using v8::Name;
+using v8::Object;
+using v8::PropertyCallbackInfo;
+using v8::String;
+using v8::Value;
+
+namespace {
+
+// The read-only members share one getter, dispatching on these.
+enum LayerMember : int {
+    kWidth,
+    kHeight,
+    kIndexColor,
+    kAlpha,
+    kSelectX,
+    kSelectY,
+    kSelectWidth,
+    kSelectHeight,
+    kActiveColor,
+};
+
+template <typename Info>
+TV7LayerData* RecordOf(const Info& info) {
+    return static_cast<TV7LayerData*>(HolderNative(info));
+}
+
+// Int32 of a script value; false when its conversion threw.
+bool ToInt32(Isolate* isolate, Local<Value> value, std::int32_t* out) {
+    if (value->IsInt32()) {
+        *out = value.As<Int32>()->Value();
+        return true;
+    }
+    return js::ToInt32(isolate->GetCurrentContext(), value, out);
+}
+
+// A copy of an index-colour image with an n-entry colour table: the entries
+// both tables have are copied whole, further ones stay black, and every pixel
+// value the new table does not cover becomes its last entry. Empty when the
+// block cannot be allocated.
+OwnedBlock<BITMAPINFO> WithTableSize(const BITMAPINFO* image, int n) {
+    const int width = image->bmiHeader.biWidth;
+    const int height = image->bmiHeader.biHeight;
+    OwnedBlock<BITMAPINFO> resized(zkiDIBAlloc(width, height, 8, n));
+    if (!resized || width <= 0 || height <= 0) return resized;
+
+    const int common = std::min(zkiDIBPaletteCount(image), zkiDIBPaletteCount(resized.get()));
+    std::memcpy(zkiDIBPalette(resized.get()), zkiDIBPalette(image), sizeof(RGBQUAD) * static_cast<std::size_t>(common));
+
+    const std::size_t fromStride = static_cast<std::size_t>(zkiDIBWidthBytes(image));
+    const std::size_t toStride = static_cast<std::size_t>(zkiDIBWidthBytes(resized.get()));
+    const std::uint8_t* from = zkiDIBBits(image);
+    std::uint8_t* to = zkiDIBBits(resized.get());
+    const auto last = static_cast<std::uint8_t>(n - 1);
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* src = from + fromStride * static_cast<std::size_t>(row);
+        std::uint8_t* dst = to + toStride * static_cast<std::size_t>(row);
+        for (int x = 0; x < width; ++x) dst[x] = src[x] < n ? src[x] : last;
+    }
+    return resized;
+}
+
+}  // namespace
+
+namespace provided_functions {
+
+void Layer_GetMember(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    TV7LayerData* record = RecordOf(info);
+    const BITMAPINFO* image = record ? record->image : nullptr;
+    if (!image) {
+        info.GetReturnValue().SetNull();
+        return;
+    }
+    const BITMAPINFOHEADER& header = image->bmiHeader;
+    const std::optional<RECT>& selection = record->selection();
+    switch (static_cast<LayerMember>(MemberOf(info.Data()))) {
+        case kWidth:
+            info.GetReturnValue().Set(header.biWidth);
+            return;
+        case kHeight:
+            info.GetReturnValue().Set(header.biHeight);
+            return;
+        case kIndexColor:
+            info.GetReturnValue().Set(zkiDIBIsIndexColor(image));
+            return;
+        case kAlpha:
+            info.GetReturnValue().Set(record->alpha != nullptr);
+            return;
+        case kSelectX:
+            info.GetReturnValue().Set(selection ? selection->left : 0);
+            return;
+        case kSelectY:
+            info.GetReturnValue().Set(selection ? selection->top : 0);
+            return;
+        case kSelectWidth:
+            // Widened: a rectangle may span more than an int32 can hold.
+            info.GetReturnValue().Set(
+                selection ? static_cast<double>(std::int64_t{selection->right} - selection->left)
+                          : static_cast<double>(header.biWidth));
+            return;
+        case kSelectHeight:
+            info.GetReturnValue().Set(
+                selection ? static_cast<double>(std::int64_t{selection->bottom} - selection->top)
+                          : static_cast<double>(header.biHeight));
+            return;
+        case kActiveColor: {
+            info.GetReturnValue().SetNull();
+            Isolate* isolate = info.GetIsolate();
+            Local<Object> color;
+            if (NewV7ColorObject(isolate->GetCurrentContext(), ContextOf(isolate), record, &color)) {
+                info.GetReturnValue().Set(color);
+            }
+            return;
+        }
+    }
+}
+
+void Layer_GetX(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    const TV7LayerData* record = RecordOf(info);
+    info.GetReturnValue().Set(record && record->posX ? *record->posX : 0);
+}
+
+void Layer_SetX(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
+    std::int32_t x;
+    if (!ToInt32(info.GetIsolate(), value, &x)) return;
+    if (TV7LayerData* record = RecordOf(info)) record->posX = x;
+}
+
+void Layer_GetY(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    const TV7LayerData* record = RecordOf(info);
+    info.GetReturnValue().Set(record && record->posY ? *record->posY : 0);
+}
+
+void Layer_SetY(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
+    std::int32_t y;
+    if (!ToInt32(info.GetIsolate(), value, &y)) return;
+    if (TV7LayerData* record = RecordOf(info)) record->posY = y;
+}
+
+void Layer_GetHidden(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    const TV7LayerData* record = RecordOf(info);
+    info.GetReturnValue().Set(record && record->hidden ? *record->hidden : false);
+}
+
+void Layer_SetHidden(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
+    const bool hidden = js::ToBool(info.GetIsolate(), value);
+    if (TV7LayerData* record = RecordOf(info)) record->hidden = hidden;
+}
+
+// Kept as the unsigned pattern of the script's Int32 and read back signed:
+// -1 reads -1 and is reported to the host as 4294967295.
+void Layer_GetOpacity(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    const TV7LayerData* record = RecordOf(info);
+    info.GetReturnValue().Set(record && record->opacity ? static_cast<std::int32_t>(*record->opacity) : 100);
+}
+
+void Layer_SetOpacity(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
+    std::int32_t opacity;
+    if (!ToInt32(info.GetIsolate(), value, &opacity)) return;
+    if (TV7LayerData* record = RecordOf(info)) record->opacity = static_cast<std::uint32_t>(opacity);
+}
+
+void Layer_GetName(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    const TV7LayerData* record = RecordOf(info);
+    Local<String> name;
+    if (!js::NewString(info.GetIsolate(), record && record->name ? *record->name : std::string(), &name)) return;
+    info.GetReturnValue().Set(name);
+}
+
+void Layer_SetName(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
+    Isolate* isolate = info.GetIsolate();
+    std::string name;
+    if (!js::ToUtf8(isolate, isolate->GetCurrentContext(), value, &name)) return;
+    if (TV7LayerData* record = RecordOf(info)) record->name = std::move(name);
+}
+
+void Layer_GetPaletteEntryCount(Local<Name>, const PropertyCallbackInfo<Value>& info) {
+    const TV7LayerData* record = RecordOf(info);
+    const BITMAPINFO* image = record ? record->image : nullptr;
+    if (!zkiDIBIsIndexColor(image)) {
+        info.GetReturnValue().SetNull();
+        return;
+    }
+    info.GetReturnValue().Set(zkiDIBPaletteCount(image));
+}
+
+// Replaces an index-colour image by a copy with 2 to 256 table entries. The
+// previous image is not released: it is the host's, or already an engine
+// block; Pixel objects made before keep addressing it.
+void Layer_SetPaletteEntryCount(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
+    TV7LayerData* record = RecordOf(info);
+    if (!record || !zkiDIBIsIndexColor(record->image)) return;
+    std::int32_t n;
+    if (!ToInt32(info.GetIsolate(), value, &n)) return;
+    n = std::clamp(n, 2, 256);
+    // The conversion may have run script code that changed the layer.
+    if (!zkiDIBIsIndexColor(record->image)) return;
+    OwnedBlock<BITMAPINFO> resized = WithTableSize(record->image, n);
+    if (!resized) return;
+    BITMAPINFO* image = resized.get();
+    AdoptBlocks(ContextOf(info.GetIsolate()), resized);
+    record->image = image;
+}
+
+void Layer_PixelAt(const FunctionCallbackInfo<Value>& info) {
+    if (info.Length() < 2) {
+        info.GetReturnValue().SetNull();
+        return;
+    }
+    Isolate* isolate = info.GetIsolate();
+    std::int32_t x;
+    std::int32_t y;
+    if (!ToInt32(isolate, info[0], &x) || !ToInt32(isolate, info[1], &y)) return;
+
+    TV7LayerData* record = RecordOf(info);
+    const BITMAPINFO* image = record ? record->image : nullptr;
+    const int stride = zkiDIBWidthBytes(image);
+    if (stride <= 0 || image->bmiHeader.biHeight <= 0) {
+        info.GetReturnValue().SetNull();
+        return;
+    }
+    const int width = image->bmiHeader.biWidth;
+    const int height = image->bmiHeader.biHeight;
+    x = std::clamp(x, 0, width - 1);
+    y = std::clamp(y, 0, height - 1);
+    std::uint8_t* row = zkiDIBBits(image) + static_cast<std::size_t>(stride) * static_cast<std::size_t>(height - 1 - y);
+
+    PixelAddress where;
+    where.record = record;
+    where.bitCount = image->bmiHeader.biBitCount;
+    const BITMAPINFO* plane = record->alpha;
+    if (where.bitCount == 24) {
+        where.pixel = row + 3 * static_cast<std::size_t>(x);
+        // The plane is read by its own header, so a plane smaller than the
+        // image gives the pixels it does not cover no alpha.
+        if (plane && x < plane->bmiHeader.biWidth && y < plane->bmiHeader.biHeight) {
+            const int planeHeight = plane->bmiHeader.biHeight;
+            where.alpha = zkiDIBBits(plane) +
+                          static_cast<std::size_t>(zkiDIBWidthBytes(plane)) * static_cast<std::size_t>(planeHeight - 1 - y) +
+                          static_cast<std::size_t>(x);
+        }
+    } else {
+        where.pixel = row + x;
+        where.table = zkiDIBPalette(image);
+        if (plane) where.alphaTable = zkiDIBPalette(plane);
+    }
+
+    Local<Object> pixel;
+    if (!NewPixelObject(isolate->GetCurrentContext(), ContextOf(isolate), where, &pixel)) return;
+    info.GetReturnValue().Set(pixel);
+}
+
+void Layer_IsSelected(const FunctionCallbackInfo<Value>& info) {
+    if (info.Length() < 2) {
+        info.GetReturnValue().Set(false);
+        return;
+    }
+    Isolate* isolate = info.GetIsolate();
+    std::int32_t x;
+    std::int32_t y;
+    if (!ToInt32(isolate, info[0], &x) || !ToInt32(isolate, info[1], &y)) return;
+    const TV7LayerData* record = RecordOf(info);
+    const std::optional<RECT>& selection = record ? record->selection() : std::optional<RECT>();
+    if (!selection) {
+        info.GetReturnValue().Set(true);
+        return;
+    }
+    info.GetReturnValue().Set(selection->left <= x && x < selection->right && selection->top <= y &&
+                              y < selection->bottom);
+}
+
+void Layer_GetPaletteEntry(const FunctionCallbackInfo<Value>& info) {
+    info.GetReturnValue().SetNull();
+    TV7LayerData* record = RecordOf(info);
+    if (info.Length() < 1 || !record || !zkiDIBIsIndexColor(record->image)) return;
+    Isolate* isolate = info.GetIsolate();
+    std::int32_t index;
+    if (!ToInt32(isolate, info[0], &index)) return;
+    // The conversion may have run script code that changed the layer.
+    if (!zkiDIBIsIndexColor(record->image)) return;
+    const int size = zkiDIBPaletteCount(record->image);
+    if (index < 0) index = 0;
+    if (index >= size) index = size - 1;
+    if (index > 255) index = 255;
+
+    Local<Object> entry;
+    if (NewPaletteEntryObject(isolate->GetCurrentContext(), ContextOf(isolate), record, index, &entry)) {
+        info.GetReturnValue().Set(entry);
+    }
+}
+
+}  // namespace provided_functions
+
+Local<v8::FunctionTemplate> NewV7LayerClass(Isolate* isolate) {
+    using namespace provided_functions;
+    static const AccessorDef kAccessors[] = {
+        {"Width", GuardedGetter<Layer_GetMember>, nullptr, kWidth},
+        {"Height", GuardedGetter<Layer_GetMember>, nullptr, kHeight},
+        {"IndexColor", GuardedGetter<Layer_GetMember>, nullptr, kIndexColor},
+        {"Alpha", GuardedGetter<Layer_GetMember>, nullptr, kAlpha},
+        {"SelectX", GuardedGetter<Layer_GetMember>, nullptr, kSelectX},
+        {"SelectY", GuardedGetter<Layer_GetMember>, nullptr, kSelectY},
+        {"SelectWidth", GuardedGetter<Layer_GetMember>, nullptr, kSelectWidth},
+        {"SelectHeight", GuardedGetter<Layer_GetMember>, nullptr, kSelectHeight},
+        {"X", GuardedGetter<Layer_GetX>, GuardedSetter<Layer_SetX>, 0},
+        {"Y", GuardedGetter<Layer_GetY>, GuardedSetter<Layer_SetY>, 0},
+        {"Hidden", GuardedGetter<Layer_GetHidden>, GuardedSetter<Layer_SetHidden>, 0},
+        {"Opacity", GuardedGetter<Layer_GetOpacity>, GuardedSetter<Layer_SetOpacity>, 0},
+        {"Name", GuardedGetter<Layer_GetName>, GuardedSetter<Layer_SetName>, 0},
+        {"PaletteEntryCount", GuardedGetter<Layer_GetPaletteEntryCount>, GuardedSetter<Layer_SetPaletteEntryCount>, 0},
+        {"ActiveColor", GuardedGetter<Layer_GetMember>, nullptr, kActiveColor},
+    };
+    static const MethodDef kMethods[] = {
+        {"PixelAt", Guarded<Layer_PixelAt>},
+        {"IsSelected", Guarded<Layer_IsSelected>},
+        {"GetPaletteEntry", Guarded<Layer_GetPaletteEntry>},
+    };
+    return BuildClass(isolate, MakeClassDef("Layer", 2, kAccessors, kMethods));
+}
+
+bool NewV7LayerObject(Local<v8::Context> context, TJSFilterContext* filter, TV7LayerData* record,
+                      Local<Object>* out) {
+    return NewWrapper(context, filter->v7LayerTemplate, filter, record, out);
+}
+
+}  // namespace qfjsbinding
