@@ -32,7 +32,10 @@ Local<FunctionTemplate> BuildClass(Isolate* isolate, const ClassDef& def) {
     Local<ObjectTemplate> instance = tmpl->InstanceTemplate();
     instance->SetInternalFieldCount(def.internalFieldCount);
 
-    for (std::size_t i = 0; i < def.accessorCount; ++i) {
+    // The engine installs a template's accessors on each instance in the
+    // reverse order of their registration; registering the table backwards
+    // makes scripts list them in table order.
+    for (std::size_t i = def.accessorCount; i-- > 0;) {
         const AccessorDef& a = def.accessors[i];
         instance->SetAccessor(js::Name(isolate, a.name), a.getter, a.setter,
                               Integer::New(isolate, a.member));
