@@ -259,12 +259,13 @@ void Layer_PixelAt(const FunctionCallbackInfo<Value>& info) {
     const BITMAPINFO* plane = record->alpha;
     if (where.bitCount == 24) {
         where.pixel = row + 3 * static_cast<std::size_t>(x);
-        // The plane is read by its own header, so a plane smaller than the
-        // image gives the pixels it does not cover no alpha.
-        if (plane && x < plane->bmiHeader.biWidth && y < plane->bmiHeader.biHeight) {
-            const int planeHeight = plane->bmiHeader.biHeight;
+        // The plane shares the image's rows; one that does not cover this
+        // pixel (a host plane smaller than its image) gives it no alpha
+        // rather than an address outside the plane.
+        const int planeRow = height - 1 - y;
+        if (plane && x < plane->bmiHeader.biWidth && planeRow < plane->bmiHeader.biHeight) {
             where.alpha = zkiDIBBits(plane) +
-                          static_cast<std::size_t>(zkiDIBWidthBytes(plane)) * static_cast<std::size_t>(planeHeight - 1 - y) +
+                          static_cast<std::size_t>(zkiDIBWidthBytes(plane)) * static_cast<std::size_t>(planeRow) +
                           static_cast<std::size_t>(x);
         }
     } else {
