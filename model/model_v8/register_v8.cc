@@ -35,13 +35,21 @@ bool RegisterV8ContextData(TJSFilterContext* context) {
         return NewWrapper(scriptContext, tmpl, context, native, &object) &&
                global->Set(scriptContext, js::Name(isolate, name), object).FromMaybe(false);
     };
+    // System and Path carry the context alone (one internal field): writing
+    // a host pointer into a field they do not have is an engine API failure.
+    auto publishContextOnly = [&](const char* name, Local<v8::FunctionTemplate> tmpl) {
+        Local<v8::Object> object;
+        if (!NewInstance(scriptContext, tmpl, &object)) return false;
+        object->SetAlignedPointerInInternalField(kContextField, context);
+        return global->Set(scriptContext, js::Name(isolate, name), object).FromMaybe(false);
+    };
 
     // The factory is asked at every execution, in this order, whatever the
     // script's API version; its answers are wrapped as they come (a null
     // answer gives an object whose members read null).
     IQFJSFactory* factory = context->factory;
-    if (!publish("System", context->systemTemplate, nullptr)) return false;
-    if (!publish("Path", context->pathTemplate, nullptr)) return false;
+    if (!publishContextOnly("System", context->systemTemplate)) return false;
+    if (!publishContextOnly("Path", context->pathTemplate)) return false;
     IQFDocument* document = factory ? factory->GetDocument(context->document) : nullptr;
     if (!publish("Document", context->documentTemplate, document)) return false;
     IQFPicture* source = factory ? factory->GetPicture(context->sourcePicture) : nullptr;
