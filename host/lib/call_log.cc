@@ -4,8 +4,6 @@
 #include <cmath>
 #include <system_error>
 
-#include <picojson.h>
-
 namespace qfhost {
 
 namespace {
@@ -89,7 +87,39 @@ void Append(std::string& out, bool value) {
 }
 
 void Append(std::string& out, const std::string& value) {
-    out += picojson::value(value).serialize();
+    // A JSON string literal; '/' and non-ASCII bytes stay as they are so
+    // paths and names read naturally.
+    static const char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 15];
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    out += '"';
 }
 
 void Append(std::string& out, const char* value) {

@@ -75,7 +75,10 @@ std::uint8_t* DibRow(BITMAPINFO* dib, int y) {
 
 DibBlock NewDib(int width, int height, int bitCount, int colors) {
     if (!ValidSize(width, height) || (bitCount != 8 && bitCount != 24)) return DibBlock();
-    if (bitCount == 8 && (colors < 2 || colors > 256)) colors = 256;
+    // As the engine's allocator: 0, negative or 256 and more mean a full
+    // table, and a table has at least two entries.
+    if (bitCount == 8 && (colors <= 0 || colors > 256)) colors = 256;
+    if (bitCount == 8 && colors == 1) colors = 2;
     if (bitCount == 24) colors = 0;
     BITMAPINFOHEADER h{};
     FillHeader(&h, width, height, bitCount, colors);

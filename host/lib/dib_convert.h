@@ -36,9 +36,9 @@ const std::uint8_t* DibPixels(const BITMAPINFO* dib);
 const std::uint8_t* DibRow(const BITMAPINFO* dib, int y);
 std::uint8_t* DibRow(BITMAPINFO* dib, int y);
 
-// A zero-filled DIB: bitCount 8 (index colour with `colors` entries, 2..256;
-// other values mean 256) or 24 (direct colour). Empty for sizes outside the
-// host's limits.
+// A zero-filled DIB: bitCount 8 (index colour with `colors` entries; 1
+// counts as 2, and 0, negative or above 256 as 256) or 24 (direct colour).
+// Empty for sizes outside the host's limits.
 DibBlock NewDib(int width, int height, int bitCount, int colors);
 // An alpha plane for an image of this size and bit count, all alphas 0:
 // a w x h grey-ramp plane for direct colour, the 16 x 16 swatch for index

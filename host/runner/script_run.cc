@@ -95,6 +95,11 @@ int Report(const std::string& resultText, const RunnerOptions& options, std::FIL
 }  // namespace
 
 int RunScriptFile(const RunnerOptions& options, std::FILE* out, std::FILE* err) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(options.scriptPath, ignored)) {
+        WriteLine(err, "qfjs: " + options.scriptPath + " is a folder, not a script");
+        return kExitUsage;
+    }
     LibraryText script(QFJS_LoadScript(options.scriptPath.c_str()));
     if (!script) {
         WriteLine(err, "qfjs: cannot read the script " + options.scriptPath);
