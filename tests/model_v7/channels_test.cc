@@ -2,6 +2,7 @@
 // an alpha plane: every read and write, SetRGBA's wrapping against the
 // single channels' clamping, and indices that lie outside a colour table.
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ struct ChannelCase {
     Kind kind;
     const char* expression;  // evaluated with l, p (pixel 0, 0), e (entry 3), c (ActiveColor)
     const char* printed;
+
+    friend void PrintTo(const ChannelCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ChannelTest : public V7Test, public ::testing::WithParamInterface<ChannelCase> {

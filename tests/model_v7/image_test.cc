@@ -2,6 +2,7 @@
 // their argument and size limits, requests and hosts that deliver nothing
 // usable, and the result layers reported after a run.
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,8 @@ struct UnusableSource {
     bool single;
     std::function<void(Request&, V7TestHost&)> edit;
     std::vector<std::string> calls;  // host calls made by one GetInLayer(0)
+
+    friend void PrintTo(const UnusableSource& c, std::ostream* os) { *os << c.name; }
 };
 
 class UnusableSourceTest : public V7Test, public ::testing::WithParamInterface<UnusableSource> {};
@@ -198,6 +201,8 @@ struct OutLayerCase {
     const char* args;
     int width;  // 0: refused
     int height;
+
+    friend void PrintTo(const OutLayerCase& c, std::ostream* os) { *os << c.name << "(" << c.args << ")"; }
 };
 
 class CreateOutLayerLimits : public V7Test, public ::testing::WithParamInterface<OutLayerCase> {};

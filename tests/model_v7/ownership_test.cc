@@ -57,6 +57,11 @@ TEST(Ownership, EngineBlocksLiveUntilTheContextIsDestroyed) {
     layer.image = host.NewBitmap(8, 8, 8);
     host.layers.push_back(layer);
     const std::size_t before = HeapInUse();
+    if (before == 0) {
+        // A memory checker has replaced the C heap and keeps its own books;
+        // its leak report covers what this test measures.
+        GTEST_SKIP() << "heap statistics are not available";
+    }
 
     qfjs_test::ScriptContext context;
     // About 4 x 6.75 MB of bitmaps and alpha planes, the copies of two
