@@ -38,6 +38,9 @@ int Run(TJSFilterContext* context, std::string& message) {
     // A termination requested while no script ran (QFJS_Terminate on an idle
     // context) must not kill this run as soon as it starts.
     isolate->CancelTerminateExecution();
+    // A QFJS_Terminate that came after the flags were cleared was meant for
+    // this run: take it up again.
+    if (context->terminateRequested) isolate->TerminateExecution();
     int status;
     {
         v8::HandleScope handleScope(isolate);

@@ -16,7 +16,6 @@ std::size_t OnNearHeapLimit(void* data, std::size_t currentLimit, std::size_t in
     auto* context = static_cast<TJSFilterContext*>(data);
     if (!context->heapLimitRaised) context->initialHeapLimit = initialLimit;
     context->heapLimitRaised = true;
-    context->scriptResult = 9999;
     context->quitRequested = true;
     // No script value is thrown here: the handler runs inside the garbage
     // collector, where allocating is not allowed, and the termination ends
@@ -29,6 +28,10 @@ std::size_t OnNearHeapLimit(void* data, std::size_t currentLimit, std::size_t in
 
 void InstallHeapGuard(TJSFilterContext* context) {
     context->isolate->AddNearHeapLimitCallback(OnNearHeapLimit, context);
+}
+
+bool HeapExhausted(const TJSFilterContext* context) {
+    return context->heapLimitRaised;
 }
 
 void RestoreHeapLimit(TJSFilterContext* context) {

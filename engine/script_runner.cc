@@ -5,6 +5,7 @@
 
 #include "engine/filter_context.h"
 #include "engine/global_functions.h"
+#include "engine/heap_guard.h"
 #include "engine/js_convert.h"
 #include "model/model_v7/register_v7.h"
 #include "model/model_v8/register_v8.h"
@@ -70,13 +71,20 @@ int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
     bool ok = false;
     bool compileFailed = false;
     bool runtimeError = false;
+    // Stopped by the host's termination request before it produced a value.
+    bool hostTerminated = false;
     std::string compileMessage;
 
     Local<Context> scriptContext = Context::New(isolate, nullptr, global);
     if (scriptContext.IsEmpty()) {
-        // The engine could not build the environment (no memory, or a
-        // termination arrived first); report it as a failed run.
-        runtimeError = true;
+        // The engine could not build the environment: the host's termination
+        // arrived first, the heap ran out, or there was no memory at all.
+        if (context->terminateRequested) {
+            hostTerminated = true;
+        } else if (!context->quitRequested) {
+            runtimeError = true;
+        }
+        isolate->CancelTerminateExecution();
     } else {
         Context::Scope contextScope(scriptContext);
         TryCatch catcher(isolate);
@@ -124,7 +132,7 @@ int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
                     ok = true;
                 }
             } else if (context->terminateRequested) {
-                context->scriptResult = -1;
+                hostTerminated = true;
             } else if (context->quitRequested) {
                 ok = true;
             } else if (catcher.HasCaught()) {
@@ -143,7 +151,7 @@ int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
         } else if (!ready && !compileFailed) {
             // Building the globals failed (termination or exhausted memory).
             if (context->terminateRequested) {
-                context->scriptResult = -1;
+                hostTerminated = true;
             } else if (!context->quitRequested) {
                 runtimeError = true;
             }
@@ -155,20 +163,36 @@ int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
         isolate->CancelTerminateExecution();
     }
 
+    // The codes the engine gives a run itself (-1 for the host's termination,
+    // 9999 for an exhausted heap) describe this run only: scriptResult keeps
+    // the script's own value, so the next execution of the context is not
+    // reported as failed for what happened to this one.
+    std::int32_t result = context->scriptResult;
+    if (hostTerminated) {
+        result = -1;
+    } else if (HeapExhausted(context)) {
+        result = kHeapExhaustedResult;
+    }
+
     int status;
-    if (context->scriptResult < 0) {
+    if (result < 0) {
         status = kRunNegativeResult;
-    } else if (ok && context->scriptResult == 0) {
+    } else if (ok && result == 0) {
         if (context->isVersion8) {
             Context::Scope contextScope(scriptContext);
             TryCatch guard(isolate);  // a script-defined getter must not escape
+            // Anything but a picture wrapper means no result picture; a picture
+            // of an earlier execution must never be reported again, since the
+            // host may have released it since.
             Local<Value> picture;
-            if (scriptContext->Global()
-                    ->Get(scriptContext, js::Name(isolate, "ResultPicture"))
-                    .ToLocal(&picture)) {
-                void* host = nullptr;
-                if (ResultPictureOf(context, picture, &host)) context->resultPicture = host;
+            void* host = nullptr;
+            if (!scriptContext->Global()
+                     ->Get(scriptContext, js::Name(isolate, "ResultPicture"))
+                     .ToLocal(&picture) ||
+                !ResultPictureOf(context, picture, &host)) {
+                host = nullptr;
             }
+            context->resultPicture = host;
             isolate->CancelTerminateExecution();
         }
         status = kRunOk;
@@ -179,11 +203,10 @@ int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
         if (message.empty()) message = "Script execution error";
         status = kRunUncaughtException;
     } else if (!context->scriptErrorMessage.empty()) {
-        message = "Script result code " + std::to_string(context->scriptResult) + "\n" +
-                  context->scriptErrorMessage;
+        message = "Script result code " + std::to_string(result) + "\n" + context->scriptErrorMessage;
         status = kRunResultWithMessage;
     } else {
-        message = "Script result code " + std::to_string(context->scriptResult);
+        message = "Script result code " + std::to_string(result);
         status = kRunResultCode;
     }
     context->ClearTemplates();
