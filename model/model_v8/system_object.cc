@@ -73,6 +73,11 @@ bool ReturnText(Isolate* isolate, const std::string& text, v8::ReturnValue<Value
     return true;
 }
 
+// The program argument of Execute and Spawn names nothing when it is blank.
+bool BlankText(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
 // A program ready to start: its resolved path and its arguments.
 struct Command {
     std::string program;
@@ -87,6 +92,7 @@ bool ParseCommand(const FunctionCallbackInfo<Value>& info, Command* command) {
     for (int i = 0; i < info.Length(); ++i) {
         std::string part;
         if (!ToText(info, i, &part)) return false;
+        if (i == 0 && BlankText(part)) return false;
         if (i > 0) line += ' ';
         line += part;
     }
@@ -138,11 +144,21 @@ auto DetachInChild() {
     });
 }
 
+// The status of `path`; false when it cannot be found out (for lack of
+// permission, say). A path that does not exist is an answer, not a failure.
+bool StatusOf(const fs::path& path, fs::file_status* status) {
+    boost::system::error_code error;
+    *status = fs::status(path, error);
+    return status->type() != fs::status_error;
+}
+
+// True unless `path` names something, a dangling symbolic link included.
 bool MissingPath(const fs::path& path) {
     boost::system::error_code error;
     const fs::file_status status = fs::symlink_status(path, error);
-    return error || !fs::exists(status);
+    return status.type() == fs::status_error || !fs::exists(status);
 }
+
 
 }  // namespace
 
@@ -241,17 +257,19 @@ void System_CopyFile(const FunctionCallbackInfo<Value>& info) {
     const fs::path source = PathFromU8String(args[0]);
     const fs::path target = PathFromU8String(args[1]);
 
-    boost::system::error_code error;
-    const fs::file_status sourceStatus = fs::status(source, error);
-    if (error || !fs::exists(sourceStatus)) return;
-    const bool targetExists = fs::exists(target, error);
-    if (error) return;
+    fs::file_status sourceStatus;
+    fs::file_status targetStatus;
+    if (!StatusOf(source, &sourceStatus) || !fs::exists(sourceStatus)) return;
+    if (!StatusOf(target, &targetStatus)) return;
+    const bool targetExists = fs::exists(targetStatus);
     if (targetExists && failIfExists) return;
+
+    boost::system::error_code error;
 
     if (fs::is_directory(sourceStatus)) {
         // A directory is copied as an empty directory with the source's attributes.
         if (targetExists) {
-            info.GetReturnValue().Set(fs::is_directory(target, error) && !error);
+            info.GetReturnValue().Set(fs::is_directory(targetStatus));
             return;
         }
         fs::create_directory(target, source, error);
@@ -284,18 +302,16 @@ void System_Exists(const FunctionCallbackInfo<Value>& info) {
     std::string args[1];
     if (!TextArgs(info, args)) return;
     if (ContainsNul(args[0])) return;
-    boost::system::error_code error;
-    const bool exists = fs::exists(PathFromU8String(args[0]), error);
-    if (!error) info.GetReturnValue().Set(exists);
+    fs::file_status status;
+    if (StatusOf(PathFromU8String(args[0]), &status)) info.GetReturnValue().Set(fs::exists(status));
 }
 
 void System_IsDirectory(const FunctionCallbackInfo<Value>& info) {
     std::string args[1];
     if (!TextArgs(info, args)) return;
     if (ContainsNul(args[0])) return;
-    boost::system::error_code error;
-    const bool directory = fs::is_directory(PathFromU8String(args[0]), error);
-    if (!error) info.GetReturnValue().Set(directory);
+    fs::file_status status;
+    if (StatusOf(PathFromU8String(args[0]), &status)) info.GetReturnValue().Set(fs::is_directory(status));
 }
 
 void System_SetOption(const FunctionCallbackInfo<Value>& info) {
