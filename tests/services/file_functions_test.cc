@@ -3,6 +3,7 @@
 // and failures that give null or false without an exception.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,20 @@ TEST(LoadBinaryFile, UnreadablePathsGiveNull) {
     for (const std::string& args : {Js(dir.File("missing")), Js(dir.path().string()), Js(existing + "\0"s), ""s}) {
         ShownRun run;
         EXPECT_EQ(run.One("show(LoadBinaryFile(" + args + "))"), "null") << args;
+    }
+}
+
+TEST(LoadBinaryFile, FilesBeyondTheContextsBufferBudgetGiveNull) {
+    TempDir dir;
+    // Sparse files: large by their size, yet they take no disk space, and the
+    // refusal comes before anything is read.
+    for (const std::uintmax_t size : {std::uintmax_t{3} << 29, std::uintmax_t{5} << 30}) {
+        const std::string file = dir.Write("huge", "");
+        boost::filesystem::resize_file(file, size);
+        ShownRun run;
+        EXPECT_EQ(run.One("show(LoadBinaryFile(" + Js(file) + "))"), "null") << size;
+        // The context can still make array buffers afterwards.
+        EXPECT_EQ(run.One("show(new Uint8Array(1024).length)"), "1024");
     }
 }
 
