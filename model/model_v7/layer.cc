@@ -236,11 +236,14 @@ void Layer_PixelAt(const FunctionCallbackInfo<Value>& info) {
         return;
     }
     Isolate* isolate = info.GetIsolate();
+    Local<v8::Context> context = isolate->GetCurrentContext();
     std::int32_t x;
     std::int32_t y;
-    if (!ToInt32(isolate, info[0], &x) || !ToInt32(isolate, info[1], &y)) return;
+    if (!js::ToInt32(context, info[0], &x) || !js::ToInt32(context, info[1], &y)) return;
 
-    TV7LayerData* record = RecordOf(info);
+    // The receiver signature guarantees a Layer holder; this path runs once
+    // per pixel, so its fields are read without asking again.
+    auto* record = static_cast<TV7LayerData*>(info.Holder()->GetAlignedPointerFromInternalField(kNativeField));
     const BITMAPINFO* image = record ? record->image : nullptr;
     const int stride = zkiDIBWidthBytes(image);
     if (stride <= 0 || image->bmiHeader.biHeight <= 0) {
@@ -275,7 +278,7 @@ void Layer_PixelAt(const FunctionCallbackInfo<Value>& info) {
     }
 
     Local<Object> pixel;
-    if (!NewPixelObject(isolate->GetCurrentContext(), ContextOf(isolate), where, &pixel)) return;
+    if (!NewPixelObject(context, ContextOf(isolate), where, &pixel)) return;
     info.GetReturnValue().Set(pixel);
 }
 

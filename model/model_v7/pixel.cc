@@ -14,10 +14,12 @@
 //   null; 5 the image's colour table and 6 the alpha plane's colour table for
 //   an index-colour pixel, or null.
 // Fields 3 to 6 are byte addresses, which need not be 2-byte aligned as an
-// aligned-pointer field demands; they are stored shifted left by one bit
-// (user-space addresses leave the top bit free) and shifted back when read.
-// Field 5 is set exactly when the bit count is not 24, so the colour channels
-// tell direct from index colour by it alone.
+// aligned-pointer field demands. Fields 4 to 6 are stored shifted left by
+// one bit (user-space addresses leave the top bits free) and shifted back
+// when read. Field 3 is shifted left by two bits and carries, in bit 1, the
+// pixel's kind (set for index colour, that is a bit count other than 24), so
+// a colour channel of a direct-colour pixel costs one field read. Fields 5
+// and 6 are null for direct colour.
 #include <cstdint>
 
 #include "engine/callback_guard.h"
@@ -54,7 +56,9 @@ enum PixelField : int {
 // Byte offsets of the channels in a 24-bit pixel and in a colour-table entry.
 enum Channel : int { kBlue = 0, kGreen = 1, kRed = 2 };
 
-static_assert(sizeof(std::uintptr_t) == 8, "byte addresses are stored shifted left by one bit");
+static_assert(sizeof(std::uintptr_t) == 8, "byte addresses are stored shifted left");
+
+constexpr std::uintptr_t kIndexFlag = 2;
 
 void* EncodeAddress(const void* address) {
     return reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(address) << 1);
@@ -64,6 +68,22 @@ std::uint8_t* AddressField(Local<Object> holder, int field) {
     return reinterpret_cast<std::uint8_t*>(
         reinterpret_cast<std::uintptr_t>(holder->GetAlignedPointerFromInternalField(field)) >> 1);
 }
+
+void* EncodePixel(const void* address, bool indexColor) {
+    return reinterpret_cast<void*>((reinterpret_cast<std::uintptr_t>(address) << 2) | (indexColor ? kIndexFlag : 0));
+}
+
+// The pixel's address and kind, from field 3.
+struct PixelWord {
+    std::uint8_t* pixel;
+    bool indexColor;
+
+    explicit PixelWord(Local<Object> holder) {
+        const auto word = reinterpret_cast<std::uintptr_t>(holder->GetAlignedPointerFromInternalField(kPixelField));
+        pixel = reinterpret_cast<std::uint8_t*>(word >> 2);
+        indexColor = (word & kIndexFlag) != 0;
+    }
+};
 
 // A channel of colour-table entry `index`. A table is always the table of a
 // whole bitmap, so its header sits just before it and tells its size; an
@@ -97,20 +117,23 @@ std::int32_t BitCountOf(Local<Object> holder) {
 template <int kChannel>
 void GetColorChannel(const PropertyCallbackInfo<Value>& info) {
     Local<Object> holder = info.Holder();
-    const std::uint8_t* pixel = AddressField(holder, kPixelField);
-    const std::uint8_t* table = AddressField(holder, kTableField);
-    info.GetReturnValue().Set(table ? TableChannel(table, *pixel, kChannel) : pixel[kChannel]);
+    const PixelWord word(holder);
+    if (!word.indexColor) {
+        info.GetReturnValue().Set(word.pixel[kChannel]);
+        return;
+    }
+    info.GetReturnValue().Set(TableChannel(AddressField(holder, kTableField), *word.pixel, kChannel));
 }
 
 // An index pixel's colour belongs to its colour-table entry; only direct
 // colour is written here.
 template <int kChannel>
 void SetColorChannel(Local<Value> value, const PropertyCallbackInfo<void>& info) {
-    Local<Object> holder = info.Holder();
-    if (AddressField(holder, kTableField)) return;
+    const PixelWord word(info.Holder());
+    if (word.indexColor) return;
     std::int32_t v;
     if (!ToInt32(info.GetIsolate(), value, &v)) return;
-    AddressField(holder, kPixelField)[kChannel] = ClampByte(v);
+    word.pixel[kChannel] = ClampByte(v);
 }
 
 }  // namespace
@@ -145,10 +168,10 @@ void Pixel_SetMemberB(Local<Name>, Local<Value> value, const PropertyCallbackInf
 // pixel's palette entry. 255 (opaque) without an alpha plane.
 void Pixel_GetMemberA(Local<Name>, const PropertyCallbackInfo<Value>& info) {
     Local<Object> holder = info.Holder();
-    if (AddressField(holder, kTableField)) {
+    const PixelWord word(holder);
+    if (word.indexColor) {
         const std::uint8_t* alphaTable = AddressField(holder, kAlphaTableField);
-        const std::uint8_t* pixel = AddressField(holder, kPixelField);
-        info.GetReturnValue().Set(alphaTable ? TableChannel(alphaTable, *pixel, kGreen) : 255);
+        info.GetReturnValue().Set(alphaTable ? TableChannel(alphaTable, *word.pixel, kGreen) : 255);
         return;
     }
     const std::uint8_t* alpha = AddressField(holder, kAlphaField);
@@ -167,7 +190,7 @@ void Pixel_SetMemberA(Local<Name>, Local<Value> value, const PropertyCallbackInf
 
 void Pixel_GetMemberI(Local<Name>, const PropertyCallbackInfo<Value>& info) {
     Local<Object> holder = info.Holder();
-    info.GetReturnValue().Set(BitCountOf(holder) == 8 ? *AddressField(holder, kPixelField) : 0);
+    info.GetReturnValue().Set(BitCountOf(holder) == 8 ? *PixelWord(holder).pixel : 0);
 }
 
 // The index is limited by the layer's current colour table (which a resize
@@ -183,7 +206,7 @@ void Pixel_SetMemberI(Local<Name>, Local<Value> value, const PropertyCallbackInf
     if (v < 0) v = 0;
     if (v >= size) v = size - 1;
     if (v > 255) v = 255;
-    *AddressField(holder, kPixelField) = static_cast<std::uint8_t>(v);
+    *PixelWord(holder).pixel = static_cast<std::uint8_t>(v);
 }
 
 // One to four channels, each wrapped to its low eight bits (unlike the
@@ -200,8 +223,9 @@ void Pixel_SetRGBA(const FunctionCallbackInfo<Value>& info) {
         if (!ToInt32(isolate, info[i], &rgba[i])) return;
     }
     Local<Object> holder = info.Holder();
-    if (!AddressField(holder, kTableField)) {
-        std::uint8_t* pixel = AddressField(holder, kPixelField);
+    const PixelWord word(holder);
+    if (!word.indexColor) {
+        std::uint8_t* pixel = word.pixel;
         pixel[kRed] = static_cast<std::uint8_t>(rgba[0]);
         pixel[kGreen] = static_cast<std::uint8_t>(rgba[1]);
         pixel[kBlue] = static_cast<std::uint8_t>(rgba[2]);
@@ -233,7 +257,7 @@ bool NewPixelObject(Local<v8::Context> context, TJSFilterContext* filter, const 
     int indices[] = {kContextField, kNativeField, kPixelField, kAlphaField, kTableField, kAlphaTableField};
     void* values[] = {filter,
                       where.record,
-                      EncodeAddress(where.pixel),
+                      EncodePixel(where.pixel, where.bitCount != 24),
                       EncodeAddress(where.alpha),
                       EncodeAddress(where.table),
                       EncodeAddress(where.alphaTable)};
