@@ -191,6 +191,7 @@ const QuitCase kQuitCases[] = {
      "try { UserParam[0] = { toString: function () { Quit(); } }; } finally { Print('finally'); }", kQuitOk, {}},
     {"InsideASortComparator", "try { [3, 1, 2].sort(function (a, b) { Quit(); }); } catch (e) { Print('catch'); }",
      kQuitOk, {}},
+    {"InsideEval", "try { eval('try { Quit(); } finally { Print(1); }'); } finally { Print(2); }", kQuitOk, {}},
     // A code that cannot be converted leaves Quit without effect.
     {"CodeConversionThrows", "try { Quit({ valueOf: function () { throw 'bad code'; } }); } catch (e) { Print(e); }",
      kQuitOk, {"bad code"}},
