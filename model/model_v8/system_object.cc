@@ -159,7 +159,6 @@ bool MissingPath(const fs::path& path) {
     return status.type() == fs::status_error || !fs::exists(status);
 }
 
-
 }  // namespace
 
 void System_GetMember(Local<v8::Name>, const PropertyCallbackInfo<Value>& info) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -141,6 +142,19 @@ TEST(SystemSpawn, StartsDetachedAndLeavesNoZombie) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(ReadBytes(marker), "started\n");
+}
+
+TEST(SystemSpawn, WorksInAHostThatIgnoresChildSignals) {
+    // The system then reaps every child itself and no wait finds one.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    ASSERT_EQ(sigaction(SIGCHLD, &ignore, &previous), 0);
+    ShownRun run;
+    const std::string shown = run.One("show([System.Spawn('true'), System.Spawn('qfjs-no-such-program-anywhere')])");
+    sigaction(SIGCHLD, &previous, nullptr);
+    EXPECT_EQ(shown, "[true,false]");
+    EXPECT_TRUE(NoChildProcesses());
 }
 
 TEST(SystemSpawn, ProgramsThatCannotStartGiveFalse) {
