@@ -196,6 +196,13 @@ TEST_F(Runner, ScriptPathsMayBeAbsoluteOrStartWithADash) {
     EXPECT_EQ(Run({script.string()}).out, "dash\n");
 }
 
+TEST_F(Runner, ScriptFileIsTheAbsolutePath) {
+    const fs::path script = Script("where.js", "Print(System.ExecutingScript)");
+    Finished done = Run({"./where.js"});
+    EXPECT_EQ(done.exitStatus, 0);
+    EXPECT_EQ(done.out, fs::canonical(script).string() + "\n");
+}
+
 TEST_F(Runner, CtrlCTerminatesTheScript) {
     Script("loop.js", "Print('started'); while (true) { try { for (;;) {} } catch (e) { Print('caught'); } }");
     const pid_t pid = Start({"loop.js"});
