@@ -13,13 +13,15 @@ namespace qfhost {
 
 namespace {
 
+// A 32-bit integer member; absent leaves `out` alone, anything else that is
+// not an integral number in range fails.
 bool ReadInt(const picojson::object& o, const char* key, int* out) {
     const auto it = o.find(key);
     if (it == o.end()) return true;
     if (!it->second.is<double>()) return false;
     const double v = it->second.get<double>();
-    if (!std::isfinite(v)) return false;
-    *out = static_cast<int>(static_cast<long long>(v));
+    if (!(v >= -2147483648.0 && v <= 2147483647.0) || v != std::floor(v)) return false;
+    *out = static_cast<int>(v);
     return true;
 }
 
@@ -46,11 +48,9 @@ bool ParseV7ResultLayers(const picojson::value& result, std::vector<V7LayerView>
         if (!element.is<picojson::object>()) return false;
         const picojson::object& o = element.get<picojson::object>();
         V7LayerView view;
-        const auto index = o.find("Index");
         const auto image = o.find("Image");
-        if (index == o.end() || !index->second.is<double>()) return false;
+        if (o.find("Index") == o.end() || !ReadInt(o, "Index", &view.index)) return false;
         if (image == o.end() || !image->second.is<std::string>()) return false;
-        view.index = static_cast<int>(index->second.get<double>());
         const void* pointer = nullptr;
         if (!ParsePointerString(image->second.get<std::string>(), &pointer)) return false;
         view.image = static_cast<const BITMAPINFO*>(pointer);

@@ -158,6 +158,7 @@ TEST_F(CallLogTest, InternalWorkBetweenHostObjectsIsNotRecorded) {
     picture->GetBitmap();
     picture->GetMipmap(2);
     picture->SetType("SINGLE");
+    picture->Duplicate();
     ASSERT_TRUE(factory.SavePicture(picture, path.c_str(), ""));
     IQFPicture* loaded = factory.LoadPicture(path.c_str(), "");
     ASSERT_NE(loaded, nullptr);
@@ -167,12 +168,17 @@ TEST_F(CallLogTest, InternalWorkBetweenHostObjectsIsNotRecorded) {
     bitmap->SetIndexColor(true);
     bitmap->Overlay(bitmap, 1, 1);
     copy->Equals(filtered);
+    Picture* animation = factory.NewAnimationPicture(2, 2);
+    animation->AppendFrame(factory.MakeBitmap(2, 2, PixelFormat::kRgb24));
+    IQFPicture* animationCopy = animation->Duplicate();
+    animationCopy->ApplyFilter("Grayscale", "");
     EXPECT_EQ(Log(), (Entries{
                          "Picture#1.Duplicate()",
                          "Picture#1.ApplyFilter(\"Invert\",\"{\\\"Alpha\\\":true}\")",
                          "Picture#1.GetBitmap()",
                          "Picture#1.GetMipmap(2)",
                          "Picture#1.SetType(\"SINGLE\")",
+                         "Picture#1.Duplicate()",
                          "Factory.SavePicture(Picture#1,\"" + path + "\",\"\")",
                          "Factory.LoadPicture(\"" + path + "\",\"\")",
                          "Picture#" + std::to_string(AsPicture(loaded)->id()) + ".GetBitmap()",
@@ -182,6 +188,8 @@ TEST_F(CallLogTest, InternalWorkBetweenHostObjectsIsNotRecorded) {
                          "Bitmap#" + std::to_string(AsBitmap(bitmap)->id()) + ".Overlay(Bitmap#" +
                              std::to_string(AsBitmap(bitmap)->id()) + ",1,1)",
                          "Picture#2.Equals(Picture#3)",
+                         "Picture#" + std::to_string(animation->id()) + ".Duplicate()",
+                         "Picture#" + std::to_string(AsPicture(animationCopy)->id()) + ".ApplyFilter(\"Grayscale\",\"\")",
                      }))
         << factory.log().Text();
 }

@@ -287,11 +287,16 @@ TEST_F(DibTest, ResultLayersAreParsedAndComposited) {
     EXPECT_EQ(canvas.At(2, 0), (Rgba{0, 0, 0, 255}));    // hidden red
     EXPECT_FALSE(canvas.has_alpha);
 
-    picojson::value bad;
-    ASSERT_EQ(picojson::parse(bad, "{\"V7ResultLayers\":[{\"Index\":0,\"Image\":\"x\"}]}"), "");
-    EXPECT_FALSE(qfhost::ParseV7ResultLayers(bad, &views));
-    ASSERT_EQ(picojson::parse(bad, "{\"ScriptResult\":0}"), "");
-    EXPECT_FALSE(qfhost::ParseV7ResultLayers(bad, &views));
+    for (const char* text : {"{\"V7ResultLayers\":[{\"Index\":0,\"Image\":\"x\"}]}",
+                             "{\"V7ResultLayers\":[{\"Index\":1e20,\"Image\":\"1\"}]}",
+                             "{\"V7ResultLayers\":[{\"Image\":\"1\"}]}",
+                             "{\"V7ResultLayers\":[{\"Index\":0,\"Image\":\"1\",\"PosX\":1.5}]}",
+                             "{\"V7ResultLayers\":[{\"Index\":0,\"Image\":\"1\",\"Opacity\":-1}]}",
+                             "{\"V7ResultLayers\":[7]}", "{\"ScriptResult\":0}", "[]"}) {
+        picojson::value bad;
+        ASSERT_EQ(picojson::parse(bad, text), "");
+        EXPECT_FALSE(qfhost::ParseV7ResultLayers(bad, &views)) << text;
+    }
 }
 
 }  // namespace
