@@ -85,9 +85,9 @@ int ParseLongOption(int argc, char** argv, const LongOption* longopts, int* long
 int ParseShortLetter(int argc, char** argv, const char* shortopts) {
   const char letter = *g_parser.nextChar++;
   const bool clusterEnds = *g_parser.nextChar == '\0';
-  const char* spec = letter == ':' ? nullptr : std::strchr(shortopts, letter);
+  const char* entry = letter == ':' ? nullptr : std::strchr(shortopts, letter);
 
-  if (spec == nullptr) {
+  if (entry == nullptr) {
     if (opterr) std::fprintf(stderr, "%s: invalid option -- %c\n", argv[0], letter);
     optopt = static_cast<unsigned char>(letter);
     if (clusterEnds) {
@@ -97,7 +97,7 @@ int ParseShortLetter(int argc, char** argv, const char* shortopts) {
     return '?';
   }
 
-  if (spec[1] != ':') {
+  if (entry[1] != ':') {
     if (clusterEnds) {
       ++optind;
       g_parser.nextChar = nullptr;
