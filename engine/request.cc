@@ -58,6 +58,77 @@ std::string Address(const void* p) {
     return std::to_string(reinterpret_cast<std::uintptr_t>(p));
 }
 
+// picojson's own parse context refuses a number beyond the range of a double
+// (1e999) by throwing from deep inside the parser. Such a number is valid
+// JSON; this context keeps it as the largest double of its sign, so that it
+// saturates like any other huge number when it is truncated.
+class SaturatingParseContext {
+public:
+    explicit SaturatingParseContext(picojson::value* out, std::size_t depths = picojson::DEFAULT_MAX_DEPTHS)
+        : out_(out), depths_(depths) {}
+
+    bool set_null() {
+        *out_ = picojson::value();
+        return true;
+    }
+    bool set_bool(bool b) {
+        *out_ = picojson::value(b);
+        return true;
+    }
+#ifdef PICOJSON_USE_INT64
+    bool set_int64(std::int64_t i) {
+        *out_ = picojson::value(i);
+        return true;
+    }
+#endif
+    bool set_number(double f) {
+        if (std::isinf(f)) f = std::copysign(std::numeric_limits<double>::max(), f);
+        *out_ = picojson::value(f);
+        return true;
+    }
+    template <typename Iter>
+    bool parse_string(picojson::input<Iter>& in) {
+        *out_ = picojson::value(picojson::string_type, false);
+        return picojson::_parse_string(out_->get<std::string>(), in);
+    }
+    bool parse_array_start() {
+        if (depths_ == 0) return false;
+        --depths_;
+        *out_ = picojson::value(picojson::array_type, false);
+        return true;
+    }
+    template <typename Iter>
+    bool parse_array_item(picojson::input<Iter>& in, std::size_t) {
+        picojson::array& a = out_->get<picojson::array>();
+        a.push_back(picojson::value());
+        SaturatingParseContext item(&a.back(), depths_);
+        return picojson::_parse(item, in);
+    }
+    bool parse_array_stop(std::size_t) {
+        ++depths_;
+        return true;
+    }
+    bool parse_object_start() {
+        if (depths_ == 0) return false;
+        *out_ = picojson::value(picojson::object_type, false);
+        return true;
+    }
+    template <typename Iter>
+    bool parse_object_item(picojson::input<Iter>& in, const std::string& key) {
+        picojson::object& o = out_->get<picojson::object>();
+        SaturatingParseContext item(&o[key], depths_);
+        return picojson::_parse(item, in);
+    }
+    bool parse_object_stop() {
+        ++depths_;
+        return true;
+    }
+
+private:
+    picojson::value* out_;
+    std::size_t depths_;
+};
+
 }  // namespace
 
 bool str2ptr(std::string_view text, const void** out) {
@@ -87,7 +158,8 @@ std::string ParseRequest(const char* text, picojson::value* out) {
     const char* end = text;
     while (*end) ++end;
     std::string error;
-    const char* rest = picojson::parse(*out, text, end, &error);
+    SaturatingParseContext context(out);
+    const char* rest = picojson::_parse(context, text, end, &error);
     if (!error.empty()) return error;
     while (rest != end && std::isspace(static_cast<unsigned char>(*rest))) ++rest;
     if (rest != end) return "syntax error: unexpected text after the JSON value";

@@ -22,8 +22,9 @@ bool str2ptr(std::string_view text, const void** out);
 // beyond that range).
 std::int32_t TruncateToInt32(double value);
 
-// Parses the request text. Trailing text after the JSON value is an error.
-// Returns the parser's error text, empty on success.
+// Parses the request text. Trailing text after the JSON value is an error; a
+// number beyond the range of a double is kept as the largest double of its
+// sign. Returns the parser's error text, empty on success.
 std::string ParseRequest(const char* text, picojson::value* out);
 
 // Reads the keys of a parsed request in their fixed order into the context,

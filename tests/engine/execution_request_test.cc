@@ -288,6 +288,25 @@ TEST(ExecutionRequest, NumericParametersHaveSixDecimals) {
                                                            "100000000000000000000.000000", "-0.000000"}));
 }
 
+TEST(ExecutionRequest, NumbersBeyondTheRangeOfADoubleAreAccepted) {
+    Recorder recorder;
+    Request request(&recorder);
+    request.Set("Parameters", picojson::value(picojson::array{Number(123.25), Number(-123.25)}));
+    Member(request, "SelColor")["I"] = Number(123.25);
+    std::string text = request.Text();
+    // picojson cannot write such numbers; put them into the text directly.
+    for (std::size_t at = text.find("123.25"); at != std::string::npos; at = text.find("123.25")) {
+        text.replace(at, 6, "1e999");
+    }
+    ASSERT_EQ(text.find("123"), std::string::npos);
+    ScriptContext context;
+    Outcome outcome = context.Run("Print(UserParam[0].length, UserParam[0].slice(0, 6), UserParam[1].slice(-8), UserParam[1][0])", text);
+    ASSERT_EQ(outcome.status, 0);
+    // The largest double with six decimals: 309 digits (179769...368), a point
+    // and six zeros; the second parameter is its negative.
+    EXPECT_EQ(recorder.messages, std::vector<std::string>{"316" "179769" "8.000000" "-"});
+}
+
 TEST(ExecutionRequest, ParametersAcceptExactly256Entries) {
     Recorder recorder;
     ScriptContext context;

@@ -151,6 +151,14 @@ TEST(RequestFields, NumbersOfAnyJsonFormAreRead) {
     EXPECT_EQ(context.selColorR, 100.0);
     EXPECT_EQ(context.selColorB, 12345678901234.0);
     EXPECT_EQ(context.selColorIndex, std::numeric_limits<std::int32_t>::max());
+    // Beyond the range of a double: the largest double, then saturation.
+    ASSERT_EQ(Apply(context, RequestText(R"("Selection":{"Left":-1e999,"Top":1E+400,"Width":0,"Height":0})",
+                                         R"({"R":1e999,"G":-1e999,"B":0,"A":0,"I":-1e999})")),
+              0);
+    EXPECT_EQ(context.selColorR, std::numeric_limits<double>::max());
+    EXPECT_EQ(context.selColorG, -std::numeric_limits<double>::max());
+    EXPECT_EQ(context.selColorIndex, std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(Rect(context.selection), "-2147483648,2147483647,-2147483648,2147483647");
 }
 
 TEST(ResultJsonLayers, LayersInIndexOrderWithTheirSetFields) {
