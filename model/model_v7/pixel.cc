@@ -13,13 +13,15 @@
 //   3 the pixel; 4 its alpha byte in a direct-colour layer's alpha plane, or
 //   null; 5 the image's colour table and 6 the alpha plane's colour table for
 //   an index-colour pixel, or null.
+// A direct-colour pixel leaves fields 2, 5 and 6 unwritten (see
+// NewPixelObject); every member tests the kind in field 3 before it reads
+// them.
 // Fields 3 to 6 are byte addresses, which need not be 2-byte aligned as an
 // aligned-pointer field demands. Fields 4 to 6 are stored shifted left by
 // one bit (user-space addresses leave the top bits free) and shifted back
 // when read. Field 3 is shifted left by two bits and carries, in bit 1, the
 // pixel's kind (set for index colour, that is a bit count other than 24), so
-// a colour channel of a direct-colour pixel costs one field read. Fields 5
-// and 6 are null for direct colour.
+// a colour channel of a direct-colour pixel costs one field read.
 #include <cstdint>
 
 #include "engine/callback_guard.h"
@@ -190,14 +192,16 @@ void Pixel_SetMemberA(Local<Name>, Local<Value> value, const PropertyCallbackInf
 
 void Pixel_GetMemberI(Local<Name>, const PropertyCallbackInfo<Value>& info) {
     Local<Object> holder = info.Holder();
-    info.GetReturnValue().Set(BitCountOf(holder) == 8 ? *PixelWord(holder).pixel : 0);
+    const PixelWord word(holder);
+    info.GetReturnValue().Set(word.indexColor && BitCountOf(holder) == 8 ? *word.pixel : 0);
 }
 
 // The index is limited by the layer's current colour table (which a resize
 // may have replaced since the Pixel was made).
 void Pixel_SetMemberI(Local<Name>, Local<Value> value, const PropertyCallbackInfo<void>& info) {
     Local<Object> holder = info.Holder();
-    if (BitCountOf(holder) != 8) return;
+    const PixelWord word(holder);
+    if (!word.indexColor || BitCountOf(holder) != 8) return;
     std::int32_t v;
     if (!ToInt32(info.GetIsolate(), value, &v)) return;
     const auto* record = static_cast<const TV7LayerData*>(holder->GetAlignedPointerFromInternalField(kNativeField));
@@ -206,7 +210,7 @@ void Pixel_SetMemberI(Local<Name>, Local<Value> value, const PropertyCallbackInf
     if (v < 0) v = 0;
     if (v >= size) v = size - 1;
     if (v > 255) v = 255;
-    *PixelWord(holder).pixel = static_cast<std::uint8_t>(v);
+    *word.pixel = static_cast<std::uint8_t>(v);
 }
 
 // One to four channels, each wrapped to its low eight bits (unlike the
@@ -254,15 +258,24 @@ bool NewPixelObject(Local<v8::Context> context, TJSFilterContext* filter, const 
                     Local<Object>* out) {
     Local<Object> pixel;
     if (!NewInstance(context, filter->pixelTemplate, &pixel)) return false;
+    const bool indexColor = where.bitCount != 24;
     int indices[] = {kContextField, kNativeField, kPixelField, kAlphaField, kTableField, kAlphaTableField};
     void* values[] = {filter,
                       where.record,
-                      EncodePixel(where.pixel, where.bitCount != 24),
+                      EncodePixel(where.pixel, indexColor),
                       EncodeAddress(where.alpha),
                       EncodeAddress(where.table),
                       EncodeAddress(where.alphaTable)};
-    pixel->SetAlignedPointerInInternalFields(6, indices, values);
-    pixel->SetInternalField(kBitCountField, Integer::New(filter->isolate, where.bitCount));
+    if (!indexColor) {
+        // Scripts make one direct-colour Pixel per pixel, and each field
+        // written costs about as much as a channel access. Such a pixel's
+        // members never read the bit count or the colour tables (its kind
+        // travels in field 3), so only fields 0, 1, 3 and 4 are written.
+        pixel->SetAlignedPointerInInternalFields(4, indices, values);
+    } else {
+        pixel->SetAlignedPointerInInternalFields(6, indices, values);
+        pixel->SetInternalField(kBitCountField, Integer::New(filter->isolate, where.bitCount));
+    }
     *out = pixel;
     return true;
 }
