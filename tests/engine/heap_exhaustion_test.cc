@@ -41,6 +41,36 @@ TEST(HeapExhaustion, EndsTheRunWith9999AndTheContextLivesOn) {
     EXPECT_EQ(recorder.messages, (Texts{"filling", "1000", "filling", "last"}));
 }
 
+// Records the isolate's heap limit whenever a script prints "limit".
+struct LimitProbe {
+    static inline std::vector<std::size_t> limits;
+    static void ShowMessage(const void*, const char* text) {
+        if (std::string(text) != "limit") return;
+        v8::HeapStatistics statistics;
+        v8::Isolate::GetCurrent()->GetHeapStatistics(&statistics);
+        limits.push_back(statistics.heap_size_limit());
+    }
+};
+
+TEST(HeapExhaustion, HeapLimitIsRestoredAfterTheRun) {
+    // The handler raises the limit so the termination can unwind; the next
+    // run must have the initial limit again, or every exhaustion would let
+    // the heap grow further.
+    Recorder recorder;
+    Request request(&recorder);
+    request.SetPointer("ShowMessage", reinterpret_cast<const void*>(&LimitProbe::ShowMessage));
+    ScriptContext context;
+    LimitProbe::limits.clear();
+    ASSERT_EQ(context.Run("Print('limit')", request).scriptResult(), 0);
+    ASSERT_EQ(context.Run("Print('limit'); var keep = []; while (true) keep.push(new Array(10000).fill(0));", request)
+                  .scriptResult(),
+              1105);
+    ASSERT_EQ(context.Run("Print('limit')", request).scriptResult(), 0);
+    ASSERT_EQ(LimitProbe::limits.size(), 3u);
+    EXPECT_EQ(LimitProbe::limits[2], LimitProbe::limits[0]);
+    EXPECT_EQ(LimitProbe::limits[1], LimitProbe::limits[0]);
+}
+
 TEST(HeapExhaustion, NeitherCatchNorFinallyRuns) {
     Recorder recorder;
     Outcome outcome = qfjs_test::RunScript(
