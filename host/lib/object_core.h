@@ -37,8 +37,10 @@ public:
     }
 
 private:
+    // Kept out of line so the per-pixel operations stay small while the log
+    // is off.
     template <class... Args>
-    void Record(const char* op, const Args&... args) const {
+    [[gnu::cold, gnu::noinline]] void Record(const char* op, const Args&... args) const {
         std::string entry = label_;
         entry += '.';
         entry += op;
