@@ -53,7 +53,8 @@ TV7LayerData* RecordOf(const Info& info) {
     return static_cast<TV7LayerData*>(HolderNative(info));
 }
 
-// Int32 of a script value; false when its conversion threw.
+// Int32 of a script value; false when its conversion threw. The script
+// context is only fetched when the value is not already a small integer.
 bool ToInt32(Isolate* isolate, Local<Value> value, std::int32_t* out) {
     if (value->IsInt32()) {
         *out = value.As<Int32>()->Value();

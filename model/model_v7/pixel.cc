@@ -22,6 +22,11 @@
 // when read. Field 3 is shifted left by two bits and carries, in bit 1, the
 // pixel's kind (set for index colour, that is a bit count other than 24), so
 // a colour channel of a direct-colour pixel costs one field read.
+//
+// The members read the holder's fields without asking the class first: the
+// accessors live on the instance template and SetRGBA carries a receiver
+// signature, so the engine only ever hands them a Pixel, and Pixels are only
+// made by NewPixelObject (the class refuses `new`).
 #include <cstdint>
 
 #include "engine/callback_guard.h"
@@ -98,7 +103,9 @@ int TableChannel(const std::uint8_t* table, unsigned index, int channel) {
     return table[4 * index + channel];
 }
 
-// Int32 of a script value; false when its conversion threw.
+// Int32 of a script value; false when its conversion threw. The script
+// context is only fetched when the value is not already a small integer,
+// which is what a channel write almost always gets.
 bool ToInt32(Isolate* isolate, Local<Value> value, std::int32_t* out) {
     if (value->IsInt32()) {
         *out = value.As<Int32>()->Value();
