@@ -181,10 +181,23 @@ bool Layer::IsSelfOrAncestor(const Layer* other) const {
     return false;
 }
 
+int Layer::Depth() const {
+    int depth = 0;
+    for (const Layer* l = this; l; l = l->parent_) ++depth;
+    return depth;
+}
+
+int Layer::Height() const {
+    int height = 0;
+    for (const Layer* child : children_) height = std::max(height, child->Height());
+    return height + 1;
+}
+
 bool Layer::InsertChildAt(int index, Layer* layer) {
     if (!layer || !is_folder() || &layer->factory() != &factory()) return false;
     // A folder cannot hold itself or one of its ancestors.
     if (IsSelfOrAncestor(layer)) return false;
+    if (Depth() + layer->Height() > kMaxLayerDepth) return false;
     try {
         if (!InsertIntoLayerList(children_, index, layer)) return false;
     } catch (const std::bad_alloc&) {

@@ -23,6 +23,11 @@ class Picture;
 
 enum class LayerType { kBitmap, kFolder };
 
+// Folders nest at most this many levels (a top-level layer is level 1), so
+// that no script can build a tree whose drawing, copying or description
+// runs out of stack or memory. Insertions that would go deeper are refused.
+constexpr int kMaxLayerDepth = 32;
+
 class Layer final : public IQFLayer {
 public:
     Layer(ObjectKey, Factory& factory, int id);
@@ -90,8 +95,13 @@ public:
     Picture* OwningPicture() const;
     // True when `other` is this layer or one of its ancestors.
     bool IsSelfOrAncestor(const Layer* other) const;
+    // Levels from the root of this layer's tree down to it (1 at the top).
+    int Depth() const;
+    // Levels of the subtree this layer heads (1 without children).
+    int Height() const;
 
-    // Tree editing without recording: the rules of InsertChild / RemoveChild.
+    // Tree editing without recording: the rules of InsertChild / RemoveChild
+    // (no cycles, folders only, kMaxLayerDepth).
     bool InsertChildAt(int index, Layer* layer);
     bool AppendChild(Layer* layer);
     bool RemoveChildAt(int index);

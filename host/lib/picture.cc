@@ -433,13 +433,18 @@ bool Picture::SetCurrentLayer(Layer* layer) {
 // Frames.
 
 AniFrame* Picture::InsertFrameAt(int index) {
+    return AddFrame(index, nullptr, true);
+}
+
+AniFrame* Picture::AddFrame(int index, Bitmap* bitmap, bool blankCanvas) {
     if (type_ != PictureType::kAnimation || index < 0 || index > static_cast<int>(frames_.size())) {
         return nullptr;
     }
     try {
         AniFrame* frame = factory().MakeAniFrame();
         if (!frame) return nullptr;
-        if (ValidSize(canvas_width_, canvas_height_)) {
+        frame->AssignBitmap(bitmap);
+        if (blankCanvas && ValidSize(canvas_width_, canvas_height_)) {
             Bitmap* bitmap = factory().MakeBitmap(canvas_width_, canvas_height_, PixelFormat::kRgba32, 1);
             if (!bitmap) return nullptr;
             frame->AssignBitmap(bitmap);
@@ -454,9 +459,7 @@ AniFrame* Picture::InsertFrameAt(int index) {
 
 AniFrame* Picture::AppendFrame(Bitmap* bitmap) {
     if (bitmap && &bitmap->factory() != &factory()) return nullptr;
-    AniFrame* frame = InsertFrameAt(static_cast<int>(frames_.size()));
-    if (frame) frame->AssignBitmap(bitmap);
-    return frame;
+    return AddFrame(static_cast<int>(frames_.size()), bitmap, false);
 }
 
 bool Picture::RemoveFrameAt(int index) {

@@ -135,6 +135,8 @@ private:
     friend class Layer;
     // Called by Layer::Detach for a top-level layer.
     void ForgetLayer(Layer* layer);
+    // Inserts a frame showing `bitmap`, or a blank canvas-size one.
+    AniFrame* AddFrame(int index, Bitmap* bitmap, bool blankCanvas);
     void BaseSize(int* width, int* height) const;
     // The flattened layers in a new bitmap (RGBA32 when anything is not
     // opaque, else RGB24); null when the canvas has no size.

@@ -158,6 +158,32 @@ TEST_F(PictureTest, FoldersRefuseCyclesAndBitmapLayersRefuseChildren) {
     EXPECT_EQ(deepest->GetType(), "FOLDER");
 }
 
+TEST_F(PictureTest, FoldersNestAtMostThirtyTwoLevels) {
+    Picture* p = factory.NewLayerPicture(2, 2);
+    Layer* deepest = Folder("1");
+    ASSERT_TRUE(p->AddLayer(deepest));
+    for (int level = 2; level <= qfhost::kMaxLayerDepth; ++level) {
+        Layer* f = Folder(std::to_string(level));
+        ASSERT_TRUE(deepest->AddChild(f)) << level;
+        deepest = f;
+    }
+    EXPECT_EQ(deepest->Depth(), 32);
+    EXPECT_FALSE(deepest->AddChild(BitmapLayer("too deep")));
+    // A subtree of two levels fits only two levels above the bottom.
+    Layer* pair = Folder("pair");
+    ASSERT_TRUE(pair->AddChild(BitmapLayer("leaf")));
+    EXPECT_FALSE(deepest->parent()->AddChild(pair));
+    EXPECT_FALSE(deepest->parent()->InsertChild(0, pair));
+    EXPECT_TRUE(deepest->parent()->parent()->AddChild(pair));
+    // The deepest tree still copies, draws and describes itself.
+    auto* copy = AsPicture(p->Duplicate());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->Equals(p));
+    EXPECT_NE(p->GetBitmap(), nullptr);
+    picojson::value v;
+    EXPECT_EQ(picojson::parse(v, p->Jsonize()), "");
+}
+
 TEST_F(PictureTest, LayersOfAnotherFactoryAreRefused) {
     Factory other;
     Picture* p = factory.NewLayerPicture(4, 4);
