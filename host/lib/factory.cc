@@ -120,9 +120,16 @@ bool Factory::SavePicture(IQFPicture* picture, const char* path, const char* opt
 
 Bitmap* Factory::MakeBitmap(int width, int height, PixelFormat format, int paletteCount) {
     if (!ValidSize(width, height)) return nullptr;
+    // Bitmaps live until Release(); counting them keeps a script that makes
+    // large copies in a loop from taking all the machine's memory.
+    const std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4;
+    if (bytes > memory_budget_ || bitmap_bytes_ > memory_budget_ - bytes) return nullptr;
     Bitmap* bitmap = Adopt<Bitmap>(bitmaps_, ObjectKey(), *this, bitmaps_.next_id, width, height,
                                    format, paletteCount);
-    if (bitmap) ++bitmaps_.next_id;
+    if (bitmap) {
+        ++bitmaps_.next_id;
+        bitmap_bytes_ += bytes;
+    }
     return bitmap;
 }
 
@@ -216,6 +223,7 @@ std::size_t Factory::object_count() const {
 }
 
 void Factory::FreeAll() {
+    bitmap_bytes_ = 0;
     // Objects point at each other only through raw pointers that their
     // destructors never follow, so the order does not matter.
     bitmaps_ = Pool<Bitmap>();

@@ -21,6 +21,7 @@
 #define QFHOST_FACTORY_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +104,12 @@ public:
     void set_free_on_release(bool free) { free_on_release_ = free; }
     // Objects currently owned.
     std::size_t object_count() const;
+    // The factory refuses new bitmaps (null, as for a refused size) once the
+    // bitmaps it owns would take more than this many bytes, counting four
+    // bytes per pixel. Default 2 GiB; objects are freed only all at once.
+    void set_memory_budget(std::uint64_t bytes) { memory_budget_ = bytes; }
+    std::uint64_t memory_budget() const { return memory_budget_; }
+    std::uint64_t bitmap_bytes() const { return bitmap_bytes_; }
     // Frees every object and starts the ids at 1 again.
     void FreeAll();
 
@@ -117,6 +124,8 @@ private:
     ObjectCore core_;  // after log_, which it points to
     int release_count_ = 0;
     bool free_on_release_ = true;
+    std::uint64_t memory_budget_ = std::uint64_t{2} << 30;
+    std::uint64_t bitmap_bytes_ = 0;
     Pool<Bitmap> bitmaps_;
     Pool<Picture> pictures_;
     Pool<Layer> layers_;

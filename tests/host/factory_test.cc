@@ -86,6 +86,22 @@ TEST(FactoryTest, ObjectsCanOutliveReleaseWhenAsked) {
     EXPECT_EQ(factory.object_count(), 2u);
 }
 
+TEST(FactoryTest, AMemoryBudgetBoundsAllBitmapsTogether) {
+    Factory factory;
+    EXPECT_EQ(factory.memory_budget(), std::uint64_t{2} << 30);
+    factory.set_memory_budget(100 * 100 * 4 * 3);  // three 100 x 100 bitmaps
+    IQFBitmap* a = factory.CreateBitmap(100, 100, 24, 0);
+    ASSERT_NE(a, nullptr);
+    EXPECT_NE(a->Duplicate(), nullptr);
+    EXPECT_NE(a->Resize(100, 100, "nearest"), nullptr);
+    EXPECT_EQ(a->Duplicate(), nullptr);  // the fourth would exceed the budget
+    EXPECT_EQ(factory.CreateBitmap(1, 1, 8, 0), nullptr);
+    EXPECT_EQ(factory.bitmap_bytes(), 120000u);
+    factory.Release();
+    EXPECT_EQ(factory.bitmap_bytes(), 0u);
+    EXPECT_NE(factory.CreateBitmap(100, 100, 32, 0), nullptr);
+}
+
 TEST(FactoryTest, IdsCountPerKind) {
     Factory factory;
     Bitmap* b1 = factory.MakeBitmap(1, 1, PixelFormat::kRgb24);
