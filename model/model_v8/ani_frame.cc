@@ -33,13 +33,20 @@ enum AniFrameMember : int {
 double DisplayTime(IQFAniFrame* frame) {
     double t = 0.0;
     const int type = frame->GetTimeType();
+    // The host is read in a fixed order (denominator, numerator, and for the
+    // seconds form the denominator once more), one statement per read: the
+    // operands of one expression would be read in an unspecified order.
     if (type == 0) {
         if (frame->GetTimeSecDenominator() != 0) {
-            t = frame->GetTimeSecNumerator() * 1000.0 / frame->GetTimeSecDenominator();
+            const double numerator = frame->GetTimeSecNumerator();
+            t = numerator * 1000.0 / frame->GetTimeSecDenominator();
         }
     } else if (type == 1) {
         const int denominator = frame->GetTimeFpsDenominator();
-        if (denominator != 0) t = 1000.0 * denominator / frame->GetTimeFpsNumerator();
+        if (denominator != 0) {
+            const double numerator = frame->GetTimeFpsNumerator();
+            t = 1000.0 * denominator / numerator;
+        }
     }
     return t;
 }

@@ -66,6 +66,44 @@ struct ColorView {
     }
 };
 
+// The comparisons of Equals ask the host in a fixed order: each channel of
+// this object, then the same channel of the other, stopping at the first
+// difference. Every host read is its own statement, since the operands of
+// one expression are evaluated in an unspecified order.
+bool PaletteEntriesEqual(IQFBitmap* a, std::int32_t ia, IQFBitmap* b, std::int32_t ib) {
+    using Get = int (IQFBitmap::*)(int);
+    for (Get get : {&IQFBitmap::GetPaletteR, &IQFBitmap::GetPaletteG, &IQFBitmap::GetPaletteB}) {
+        const int mine = (a->*get)(ia);
+        const int theirs = (b->*get)(ib);
+        if (mine != theirs) return false;
+    }
+    const bool alpha = a->HasAlpha();
+    if (alpha != b->HasAlpha()) return false;
+    if (!alpha) return true;
+    const int mine = a->GetPaletteA(ia);
+    return mine == b->GetPaletteA(ib);
+}
+
+bool PixelsEqual(IQFBitmap* a, std::int32_t xa, std::int32_t ya, IQFBitmap* b, std::int32_t xb, std::int32_t yb) {
+    using Get = double (IQFBitmap::*)(int, int);
+    for (Get get : {&IQFBitmap::GetPixelR, &IQFBitmap::GetPixelG, &IQFBitmap::GetPixelB}) {
+        const double mine = (a->*get)(xa, ya);
+        const double theirs = (b->*get)(xb, yb);
+        if (!(mine == theirs)) return false;  // NaN equals nothing
+    }
+    const bool index = a->IsIndexColor();
+    if (index != b->IsIndexColor()) return false;
+    if (index) {
+        const int mine = a->GetPixelI(xa, ya);
+        if (mine != b->GetPixelI(xb, yb)) return false;
+    }
+    const bool alpha = a->HasAlpha();
+    if (alpha != b->HasAlpha()) return false;
+    if (!alpha) return true;
+    const double mine = a->GetPixelA(xa, ya);
+    return mine == b->GetPixelA(xb, yb);
+}
+
 }  // namespace
 
 bool NewPixelColorObject(Local<v8::Context> context, TJSFilterContext* filter, IQFBitmap* bitmap, std::int32_t x,
@@ -198,31 +236,10 @@ void ColorObject_Equals(const FunctionCallbackInfo<Value>& info) {
                 self.Double(kB) == other.Double(kB) && self.Double(kA) == other.Double(kA) &&
                 self.Int(kI) == other.Int(kI);
     } else if (self.kind == ckPaletteEntry && self.bitmap && other.bitmap) {
-        IQFBitmap* a = self.bitmap;
-        IQFBitmap* b = other.bitmap;
-        const std::int32_t ia = self.Int(kFirst);
-        const std::int32_t ib = other.Int(kFirst);
-        equal = a->GetPaletteR(ia) == b->GetPaletteR(ib) && a->GetPaletteG(ia) == b->GetPaletteG(ib) &&
-                a->GetPaletteB(ia) == b->GetPaletteB(ib);
-        if (equal) {
-            const bool alpha = a->HasAlpha();
-            equal = alpha == b->HasAlpha() && (!alpha || a->GetPaletteA(ia) == b->GetPaletteA(ib));
-        }
+        equal = PaletteEntriesEqual(self.bitmap, self.Int(kFirst), other.bitmap, other.Int(kFirst));
     } else if (self.kind == ckPixel && self.bitmap && other.bitmap) {
-        IQFBitmap* a = self.bitmap;
-        IQFBitmap* b = other.bitmap;
-        const std::int32_t xa = self.Int(kFirst), ya = self.Int(kSecond);
-        const std::int32_t xb = other.Int(kFirst), yb = other.Int(kSecond);
-        equal = a->GetPixelR(xa, ya) == b->GetPixelR(xb, yb) && a->GetPixelG(xa, ya) == b->GetPixelG(xb, yb) &&
-                a->GetPixelB(xa, ya) == b->GetPixelB(xb, yb);
-        if (equal) {
-            const bool index = a->IsIndexColor();
-            equal = index == b->IsIndexColor() && (!index || a->GetPixelI(xa, ya) == b->GetPixelI(xb, yb));
-        }
-        if (equal) {
-            const bool alpha = a->HasAlpha();
-            equal = alpha == b->HasAlpha() && (!alpha || a->GetPixelA(xa, ya) == b->GetPixelA(xb, yb));
-        }
+        equal = PixelsEqual(self.bitmap, self.Int(kFirst), self.Int(kSecond), other.bitmap, other.Int(kFirst),
+                            other.Int(kSecond));
     }
     info.GetReturnValue().Set(equal);
 }

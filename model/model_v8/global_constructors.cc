@@ -201,22 +201,22 @@ void GlobalFunc_SavePicture(const FunctionCallbackInfo<Value>& info) {
     Local<v8::Context> scriptContext = isolate->GetCurrentContext();
     Local<v8::Object> target;
     if (!js::ToObject(scriptContext, info[0], &target)) return;
+    IQFBitmap* bitmap = nullptr;
     IQFPicture* picture = nullptr;
     if (IsInstance(context->bitmapTemplate, target)) {
-        // A bitmap is saved through a new picture made over it (not a copy),
-        // at every call.
-        auto* bitmap = static_cast<IQFBitmap*>(target->GetAlignedPointerFromInternalField(kNativeField));
+        bitmap = static_cast<IQFBitmap*>(target->GetAlignedPointerFromInternalField(kNativeField));
         if (!bitmap) {
             info.GetReturnValue().Set(false);
             return;
         }
-        picture = factory->CreatePicture(bitmap);
     } else if (IsInstance(context->pictureTemplate, target)) {
         picture = static_cast<IQFPicture*>(target->GetAlignedPointerFromInternalField(kNativeField));
     } else {
         info.GetReturnValue().Set(false);
         return;
     }
+    // Path and options are converted before the host is asked for anything:
+    // a conversion that throws must not leave a new host picture behind.
     std::string path;
     if (!js::ToHostText(isolate, scriptContext, info[1], &path)) return;
     std::string options;
@@ -224,6 +224,9 @@ void GlobalFunc_SavePicture(const FunctionCallbackInfo<Value>& info) {
         info.GetReturnValue().Set(false);
         return;
     }
+    // A bitmap is saved through a new picture made over it (not a copy), at
+    // every call; a null picture is the host's to refuse.
+    if (bitmap) picture = factory->CreatePicture(bitmap);
     info.GetReturnValue().Set(factory->SavePicture(picture, path.c_str(), options.c_str()));
 }
 

@@ -1,5 +1,8 @@
 #include "tests/model_v8/v8_fixture.h"
 
+#include <regex>
+#include <set>
+
 #include <picojson.h>
 
 namespace qfjs_v8test {
@@ -49,7 +52,32 @@ bool StartsWith(const std::string& text, const char* prefix) {
 }  // namespace
 
 std::string Js(const std::string& text) {
-    return picojson::value(text).serialize();
+    // As JSON.stringify writes it, so that expected values compare with
+    // what scripts describe ("/" and non-ASCII characters stay as they are).
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    static const char kHex[] = "0123456789abcdef";
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 15];
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    out += '"';
+    return out;
 }
 
 std::string L(const IQFObject* object) {
@@ -103,6 +131,34 @@ void V8ModelTest::Check(const std::string& label, const std::string& value, cons
     const ProbeResult& probe = Probe(label);
     EXPECT_EQ(probe.value, value) << "probe: " << label;
     EXPECT_EQ(probe.calls, calls) << "probe: " << label;
+}
+
+Calls V8ModelTest::NewCalls(const std::string& label, const std::vector<const IQFObject*>& known) {
+    std::set<std::string> keep;
+    for (const IQFObject* object : known) keep.insert(L(object));
+    std::map<std::string, std::string> renamed;
+    std::map<std::string, int> perKind;
+    static const std::regex kLabel("(Bitmap|Picture|Layer|AniFrame|Document)#[0-9]+");
+    Calls out;
+    for (const std::string& call : Probe(label).calls) {
+        std::string text;
+        auto last = call.cbegin();
+        for (std::sregex_iterator it(call.begin(), call.end(), kLabel), end; it != end; ++it) {
+            text.append(last, call.cbegin() + it->position());
+            const std::string found = it->str();
+            if (keep.count(found)) {
+                text += found;
+            } else {
+                auto [entry, added] = renamed.emplace(found, "");
+                if (added) entry->second = (*it)[1].str() + "#new" + std::to_string(++perKind[(*it)[1].str()]);
+                text += entry->second;
+            }
+            last = call.cbegin() + it->position() + it->length();
+        }
+        text.append(last, call.cend());
+        out.push_back(std::move(text));
+    }
+    return out;
 }
 
 void V8ModelTest::SetDocument(IQFDocument* document) {

@@ -61,6 +61,11 @@ protected:
     Calls CallsOf(const std::string& label) { return Probe(label).calls; }
     // Expects the probe's described value and exactly these host calls.
     void Check(const std::string& label, const std::string& value, const Calls& calls);
+    // The probe's calls with every object that is not in `known` renamed by
+    // order of first appearance: "Bitmap#new1", "Layer#new1", "Bitmap#new2"
+    // (for objects the host made during the probe, whose ids the test does
+    // not know).
+    Calls NewCalls(const std::string& label, const std::vector<const IQFObject*>& known = {});
     // Labels in the order the script recorded them.
     const std::vector<std::string>& ProbeLabels() const { return probeOrder_; }
 
