@@ -24,6 +24,16 @@ inline bool ToInt32(v8::Local<v8::Context> context, v8::Local<v8::Value> value, 
     return value->Int32Value(context).To(out);
 }
 
+// The same for per-pixel paths: the current context is looked up only when
+// the value is not already a 32-bit integer.
+inline bool ToInt32(v8::Isolate* isolate, v8::Local<v8::Value> value, std::int32_t* out) {
+    if (value->IsInt32()) {
+        *out = value.As<v8::Int32>()->Value();
+        return true;
+    }
+    return value->Int32Value(isolate->GetCurrentContext()).To(out);
+}
+
 // ECMAScript ToNumber.
 inline bool ToNumber(v8::Local<v8::Context> context, v8::Local<v8::Value> value, double* out) {
     if (value->IsNumber()) {
@@ -31,6 +41,14 @@ inline bool ToNumber(v8::Local<v8::Context> context, v8::Local<v8::Value> value,
         return true;
     }
     return value->NumberValue(context).To(out);
+}
+
+inline bool ToNumber(v8::Isolate* isolate, v8::Local<v8::Value> value, double* out) {
+    if (value->IsNumber()) {
+        *out = value.As<v8::Number>()->Value();
+        return true;
+    }
+    return value->NumberValue(isolate->GetCurrentContext()).To(out);
 }
 
 // Conversion to a 64-bit integer (fraction dropped, NaN 0, saturating at the

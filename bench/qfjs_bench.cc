@@ -1,0 +1,230 @@
+// make bench: each case of the library beside its floor on the bare engine,
+// measured in one process and run, then a summary table of ratios.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/bare_engine.h"
+#include "bench/bench_support.h"
+
+namespace qfjs_bench {
+namespace {
+
+// Seconds per iteration of every finished benchmark, by name.
+std::map<std::string, double> g_seconds;
+
+class CollectingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.iterations > 0 && run.run_type == Run::RT_Iteration) {
+                g_seconds[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+BareEngine& Bare() {
+    static BareEngine engine;
+    return engine;
+}
+
+void Fail(benchmark::State& state, const char* what) {
+    state.SkipWithError(what);
+}
+
+void ExecOurs(benchmark::State& state) {
+    qfhost::Factory factory;
+    QFJS_HANDLE handle = QFJS_FilterCreateContext(&factory);
+    const std::string request = MakeRequest();
+    RunIn(handle, "SetVersion(8)", request);
+    for (auto _ : state) {
+        if (!RunIn(handle, "", request)) return Fail(state, "script failed");
+    }
+    QFJS_FilterDestroyContext(handle);
+}
+
+void ExecBare(benchmark::State& state) {
+    for (auto _ : state) Bare().EmptyExecution();
+}
+
+void PictureOurs(benchmark::State& state, const char* script) {
+    PictureContext context;
+    for (auto _ : state) {
+        if (!context.Run(script)) return Fail(state, "script failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+
+void PictureBare(benchmark::State& state, const char* script) {
+    PictureContext context;  // the same host bitmap class and picture
+    for (auto _ : state) {
+        if (!Bare().Run(script, context.bitmap())) return Fail(state, "script failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+
+void V7Ours(benchmark::State& state) {
+    const std::string request = MakeRequest();
+    for (auto _ : state) {
+        // A fresh context each time: result layers accumulate in a context.
+        state.PauseTiming();
+        QFJS_HANDLE handle = QFJS_FilterCreateContext(nullptr);
+        state.ResumeTiming();
+        const bool ok = RunIn(handle, kV7InvertScript, request);
+        state.PauseTiming();
+        QFJS_FilterDestroyContext(handle);
+        state.ResumeTiming();
+        if (!ok) return Fail(state, "script failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+
+void V7Bare(benchmark::State& state) {
+    for (auto _ : state) {
+        if (!Bare().Run(kV7InvertScript, nullptr)) return Fail(state, "script failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+
+void ParallelTwo(benchmark::State& state) {
+    PictureContext a;
+    PictureContext b;
+    for (auto _ : state) {
+        bool okA = false;
+        bool okB = false;
+        std::thread other([&] { okB = b.Run(kV8InvertScript); });
+        okA = a.Run(kV8InvertScript);
+        other.join();
+        if (!okA || !okB) return Fail(state, "script failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * 2 * kPixels));
+}
+
+void TypedArrayLimit(benchmark::State& state) {
+    for (auto _ : state) {
+        if (!Bare().Run(kTypedArrayInvertScript, nullptr)) return Fail(state, "script failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+
+void CppLimit(benchmark::State& state) {
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(kPixels) * 3, 7);
+    for (auto _ : state) {
+        for (auto& v : data) v = static_cast<std::uint8_t>(255 - v);
+        benchmark::DoNotOptimize(data.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+
+// Resident memory after 100 and after 10,000 empty executions of one context.
+void MemoryGrowth(std::size_t* after100, std::size_t* after10000) {
+    qfhost::Factory factory;
+    QFJS_HANDLE handle = QFJS_FilterCreateContext(&factory);
+    const std::string request = MakeRequest();
+    RunIn(handle, "SetVersion(8)", request);
+    for (int i = 1; i <= 10000; ++i) {
+        RunIn(handle, "", request);
+        if (i == 100) *after100 = ResidentBytes();
+    }
+    *after10000 = ResidentBytes();
+    QFJS_FilterDestroyContext(handle);
+}
+
+double Seconds(const std::string& name) {
+    auto it = g_seconds.find(name);
+    return it == g_seconds.end() ? 0.0 : it->second;
+}
+
+void PrintRow(const char* label, const std::string& ours, const std::string& floor, bool perPixel, double pixelsPerRun,
+              const char* target, bool lowerIsBetter, double limit) {
+    const double o = Seconds(ours);
+    const double f = Seconds(floor);
+    if (o <= 0 || f <= 0) {
+        std::printf("| %-26s | %-16s | %-16s | %-7s | %-8s | missing |\n", label, "-", "-", "-", target);
+        return;
+    }
+    char oursText[32];
+    char floorText[32];
+    if (perPixel) {
+        std::snprintf(oursText, sizeof oursText, "%.1f Mpix/s", pixelsPerRun / o / 1e6);
+        std::snprintf(floorText, sizeof floorText, "%.1f Mpix/s", pixelsPerRun / f / 1e6);
+    } else {
+        std::snprintf(oursText, sizeof oursText, "%.0f us", o * 1e6);
+        std::snprintf(floorText, sizeof floorText, "%.0f us", f * 1e6);
+    }
+    const double ratio = o / f;
+    const bool met = lowerIsBetter ? ratio <= limit : ratio >= limit;
+    std::printf("| %-26s | %-16s | %-16s | %7.2f | %-8s | %-7s |\n", label, oursText, floorText, ratio, target,
+                met ? "met" : "MISSED");
+}
+
+}  // namespace
+}  // namespace qfjs_bench
+
+int main(int argc, char** argv) {
+    using namespace qfjs_bench;
+    QFJS_INFO info{nullptr, nullptr};
+    QFJS_Initialize(info);
+
+    benchmark::RegisterBenchmark("exec/ours", ExecOurs)->Unit(benchmark::kMicrosecond)->UseRealTime();
+    benchmark::RegisterBenchmark("exec/floor", ExecBare)->Unit(benchmark::kMicrosecond)->UseRealTime();
+    benchmark::RegisterBenchmark("v8_pixels/ours", PictureOurs, kV8InvertScript)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("v8_pixels/floor", PictureBare, kV8InvertScript)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("v8_colorobject/ours", PictureOurs, kColorObjectInvertScript)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("v8_colorobject/floor", PictureBare, kColorObjectInvertScript)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("v7_pixels/ours", V7Ours)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("v7_pixels/floor", V7Bare)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("parallel/two_threads", ParallelTwo)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("limits/js_typed_array", TypedArrayLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("limits/cpp", CppLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+    // --no-memory skips the 10,000-execution memory check (for profiling
+    // one case with --benchmark_filter).
+    bool memory = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--no-memory") memory = false;
+    }
+    benchmark::Initialize(&argc, argv);
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::size_t after100 = 0;
+    std::size_t after10000 = 0;
+    if (memory) MemoryGrowth(&after100, &after10000);
+
+    std::printf("\n| %-26s | %-16s | %-16s | %-7s | %-8s | %-7s |\n", "case", "ours", "floor", "ratio", "target", "result");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", std::string(28, '-').c_str(), std::string(18, '-').c_str(),
+                std::string(18, '-').c_str(), std::string(9, '-').c_str(), std::string(10, '-').c_str(),
+                std::string(9, '-').c_str());
+    PrintRow("execution overhead", "exec/ours", "exec/floor", false, 0, "<= 1.60", true, 1.60);
+    PrintRow("v8 pixels", "v8_pixels/ours", "v8_pixels/floor", true, kPixels, "<= 1.25", true, 1.25);
+    PrintRow("v8 colour objects", "v8_colorobject/ours", "v8_colorobject/floor", true, kPixels, "<= 1.25", true, 1.25);
+    PrintRow("v7 pixels", "v7_pixels/ours", "v7_pixels/floor", true, kPixels, "<= 1.25", true, 1.25);
+    {
+        // Throughput ratio: two contexts on two threads against one.
+        const double two = Seconds("parallel/two_threads");
+        const double one = Seconds("v8_pixels/ours");
+        if (two > 0 && one > 0) {
+            const double speedup = (2 * kPixels / two) / (kPixels / one);
+            std::printf("| %-26s | %9.1f Mpix/s | %9.1f Mpix/s | %7.2f | %-8s | %-7s |\n", "parallel (2 vs 1 thread)",
+                        2 * kPixels / two / 1e6, kPixels / one / 1e6, speedup, ">= 1.70", speedup >= 1.7 ? "met" : "MISSED");
+        }
+    }
+    const double typed = Seconds("limits/js_typed_array");
+    const double cpp = Seconds("limits/cpp");
+    if (typed > 0) std::printf("| %-26s | %9.1f Mpix/s | %-16s | %-7s | %-8s | %-7s |\n", "limit: JS Uint8Array", kPixels / typed / 1e6, "-", "-", "-", "-");
+    if (cpp > 0) std::printf("| %-26s | %9.1f Mpix/s | %-16s | %-7s | %-8s | %-7s |\n", "limit: C++", kPixels / cpp / 1e6, "-", "-", "-", "-");
+    if (!memory) return 0;
+    const double growth = (static_cast<double>(after10000) - static_cast<double>(after100)) / (1024.0 * 1024.0);
+    std::printf("\nResident memory after 100 empty executions: %.1f MiB; after 10,000: %.1f MiB (growth %.1f MiB)\n",
+                after100 / 1048576.0, after10000 / 1048576.0, growth);
+    return 0;
+}
