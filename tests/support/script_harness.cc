@@ -1,15 +1,34 @@
 #include "tests/support/script_harness.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 #include <gtest/gtest.h>
 
 namespace qfjs_test {
 
+namespace {
+
+// A test process must not carry on after the script engine reported a fatal
+// error or a misuse of its interface: the engine would otherwise continue in
+// an undefined state and the fault would go unnoticed.
+void AbortOnFatalError(const char* location, const char* message) {
+    std::fprintf(stderr, "script engine fatal error in %s: %s\n", location ? location : "?", message ? message : "");
+    std::abort();
+}
+
+void AbortOnOutOfMemory(const char* location) {
+    std::fprintf(stderr, "script engine out of memory in %s\n", location ? location : "?");
+    std::abort();
+}
+
+}  // namespace
+
 void EnsureEngine() {
     static std::once_flag once;
     std::call_once(once, [] {
-        QFJS_INFO info{nullptr, nullptr};
+        QFJS_INFO info{AbortOnFatalError, AbortOnOutOfMemory};
         QFJS_Initialize(info);
     });
 }

@@ -16,8 +16,9 @@
 
 namespace qfjs_test {
 
-// Starts the engine once per test process (idempotent). Tests that need V8
-// flags set them before the first call.
+// Starts the engine once per test process (idempotent), with handlers that
+// abort the test process on a fatal error or an out-of-memory report of the
+// script engine. Tests that need V8 flags set them before the first call.
 void EnsureEngine();
 
 // The decimal pointer string of an address, as requests carry it.
