@@ -103,8 +103,11 @@ QFJS_HANDLE QFJS_FilterCreateContext(IQFJSFactory* factory) {
     {
         v8::Locker locker(isolate);
         isolate->SetData(0, context.get());
-        isolate->SetFatalErrorHandler(qfjsbinding::OnFatalError);
-        isolate->SetOOMErrorHandler(qfjsbinding::OnOOMError);
+        // Forward the engine's fatal reports to the host's handlers. Without a
+        // handler of the host's, the engine's own behaviour (report, then
+        // abort) stays in force rather than silently continuing.
+        if (g_info.FatalErrorProc) isolate->SetFatalErrorHandler(qfjsbinding::OnFatalError);
+        if (g_info.OOMErrorProc) isolate->SetOOMErrorHandler(qfjsbinding::OnOOMError);
         qfjsbinding::InstallHeapGuard(context.get());
     }
     return static_cast<QFJS_HANDLE>(reinterpret_cast<std::uintptr_t>(context.release()));
