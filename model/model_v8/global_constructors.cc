@@ -61,17 +61,6 @@ bool BitmapArgument(const FunctionCallbackInfo<Value>& info, IQFBitmap** bitmap)
     return true;
 }
 
-// An optional options object as compact JSON ("" when absent); false with an
-// exception pending when it cannot be converted or serialised.
-bool OptionsJson(const FunctionCallbackInfo<Value>& info, int position, std::string* json) {
-    json->clear();
-    if (info.Length() <= position) return true;
-    Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
-    Local<v8::Object> object;
-    if (!js::ToObject(context, info[position], &object)) return false;
-    return js::Stringify(context, object, json);
-}
-
 // A new layer of the given type and name; the bitmap (if any) is set last.
 void ReturnNewLayer(const FunctionCallbackInfo<Value>& info, IQFJSFactory* factory, const char* type,
                     const char* name, IQFBitmap* bitmap) {
@@ -186,7 +175,11 @@ void GlobalFunc_LoadPicture(const FunctionCallbackInfo<Value>& info) {
     std::string path;
     if (!js::ToHostText(isolate, isolate->GetCurrentContext(), info[0], &path)) return;
     std::string options;
-    if (!OptionsJson(info, 1, &options)) return;
+    switch (OptionalJsonArgument(info, 1, &options)) {
+        case JsonArgument::kException: return;
+        case JsonArgument::kNotJson: info.GetReturnValue().SetNull(); return;
+        case JsonArgument::kText: break;
+    }
     ReturnWrapperOrNull(info, ContextOf(isolate)->pictureTemplate, factory->LoadPicture(path.c_str(), options.c_str()));
 }
 
@@ -220,7 +213,7 @@ void GlobalFunc_SavePicture(const FunctionCallbackInfo<Value>& info) {
     std::string path;
     if (!js::ToHostText(isolate, scriptContext, info[1], &path)) return;
     std::string options;
-    if (!OptionsJson(info, 2, &options)) {
+    if (OptionalJsonArgument(info, 2, &options) != JsonArgument::kText) {
         info.GetReturnValue().Set(false);
         return;
     }

@@ -75,6 +75,29 @@ inline ArgCheck CheckObjectArgument(v8::Local<v8::Context> context, v8::Local<v8
     return ArgCheck::kAccepted;
 }
 
+enum class JsonArgument { kText, kNotJson, kException };
+
+// An optional settings or options object at `position` as compact JSON text
+// ("" when the argument is absent). kException: converting it to an object
+// or serialising it threw (a cyclic object, a BigInt, a throwing toJSON).
+// kNotJson: it serialises to nothing (a function, a toJSON that returns
+// undefined); the engine then writes the word "undefined", which is no JSON
+// text and must not reach the host as one.
+inline JsonArgument OptionalJsonArgument(const v8::FunctionCallbackInfo<v8::Value>& info, int position,
+                                         std::string* json) {
+    json->clear();
+    if (info.Length() <= position) return JsonArgument::kText;
+    v8::Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
+    v8::Local<v8::Object> object;
+    if (!js::ToObject(context, info[position], &object)) return JsonArgument::kException;
+    if (!js::Stringify(context, object, json)) return JsonArgument::kException;
+    if (*json == "undefined") {
+        json->clear();
+        return JsonArgument::kNotJson;
+    }
+    return JsonArgument::kText;
+}
+
 // Equals(other) of Document, Picture, Layer and Bitmap: false without an
 // argument or for an object of another class; otherwise the host's answer.
 template <typename Interface>

@@ -67,17 +67,6 @@ bool LayerArgument(const FunctionCallbackInfo<Value>& info, int position, bool f
     return false;
 }
 
-// An optional settings or options object serialised as compact JSON; false
-// with an exception pending when the conversion or serialisation throws.
-bool OptionalJson(const FunctionCallbackInfo<Value>& info, int position, std::string* json) {
-    json->clear();
-    if (info.Length() <= position) return true;
-    Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
-    Local<v8::Object> object;
-    if (!js::ToObject(context, info[position], &object)) return false;
-    return js::Stringify(context, object, json);
-}
-
 }  // namespace
 
 void Picture_GetMember(Local<Name>, const PropertyCallbackInfo<Value>& info) {
@@ -248,7 +237,11 @@ void Picture_ApplyFilter(const FunctionCallbackInfo<Value>& info) {
     std::string name;
     if (!js::ToHostText(isolate, isolate->GetCurrentContext(), info[0], &name)) return;
     std::string settings;
-    if (!OptionalJson(info, 1, &settings)) return;
+    switch (OptionalJsonArgument(info, 1, &settings)) {
+        case JsonArgument::kException: return;
+        case JsonArgument::kNotJson: return ReturnNull(info);
+        case JsonArgument::kText: break;
+    }
     ReturnWrapperOrNull(info, ContextOf(isolate)->pictureTemplate,
                         picture->ApplyFilter(name.c_str(), settings.c_str()));
 }

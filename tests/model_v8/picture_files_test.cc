@@ -80,6 +80,7 @@ TEST_F(PictureFilesTest, LoadPicturePassesPathAndOptionsText) {
       const cyclic = []; cyclic.push(cyclic);
       probe('cyclic options', () => LoadPicture(PATH, cyclic));
       probe('null options', () => LoadPicture(PATH, null));
+      probe('function options', () => LoadPicture(PATH, () => 1));
       probe('loaded', () => { const p = LoadPicture(PATH); return [p.Type, p.CanvasWidth, p.Bitmap.GetPixelR(3, 0)].join(); });
     )JS");
     const std::string quoted = Js(path);
@@ -94,6 +95,7 @@ TEST_F(PictureFilesTest, LoadPicturePassesPathAndOptionsText) {
         << Value("cyclic options");
     EXPECT_TRUE(CallsOf("cyclic options").empty());
     Check("null options", "throws TypeError: Cannot convert undefined or null to object", {});
+    Check("function options", "null", {});
     EXPECT_EQ(Value("loaded"), "\"SINGLE,4,30\"");
 }
 
@@ -146,6 +148,7 @@ TEST_F(PictureFilesTest, SavePictureConvertsEverythingBeforeCallingTheHost) {
       probe('cyclic options', () => SavePicture(bmp, OUT, cyclic));
       probe('undefined options', () => SavePicture(bmp, OUT, undefined));
       probe('bigint options', () => SavePicture(SourcePicture, OUT, { n: 1n }));
+      probe('options serialised to nothing', () => SavePicture(bmp, OUT, { toJSON() {} }));
     )JS");
     Check("throwing path", "throws \"path\"", {});
     Check("symbol path", "throws TypeError: Cannot convert a Symbol value to a string", {});
@@ -154,6 +157,7 @@ TEST_F(PictureFilesTest, SavePictureConvertsEverythingBeforeCallingTheHost) {
     EXPECT_TRUE(CallsOf("cyclic options").empty());
     Check("undefined options", "throws TypeError: Cannot convert undefined or null to object", {});
     Check("bigint options", "throws TypeError: Do not know how to serialize a BigInt", {});
+    Check("options serialised to nothing", "false", {});
     EXPECT_FALSE(fs::exists(File("out.png")));
 }
 

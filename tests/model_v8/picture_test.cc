@@ -326,6 +326,8 @@ TEST_F(PictureTest, ApplyFilterSerialisesItsSettingsCompactly) {
       probe('cyclic settings', () => p.ApplyFilter('Invert', cyclic));
       probe('throwing toJSON', () => p.ApplyFilter('Invert', { toJSON() { throw 'json'; } }));
       probe('null settings', () => p.ApplyFilter('Invert', null));
+      probe('function settings', () => p.ApplyFilter('Invert', function () {}));
+      probe('settings serialised to nothing', () => p.ApplyFilter('Invert', { toJSON() {} }));
       const inverted = p.ApplyFilter('invert');
       probe('result pixel', () => inverted.Bitmap.GetPixelR(0, 0));
       probe('source pixel', () => p.Bitmap.GetPixelR(0, 0));
@@ -343,6 +345,10 @@ TEST_F(PictureTest, ApplyFilterSerialisesItsSettingsCompactly) {
     EXPECT_TRUE(CallsOf("cyclic settings").empty());
     Check("throwing toJSON", "throws \"json\"", {});
     Check("null settings", "throws TypeError: Cannot convert undefined or null to object", {});
+    // JSON.stringify gives no text for these; the host gets no call rather
+    // than the word "undefined" as settings.
+    Check("function settings", "null", {});
+    Check("settings serialised to nothing", "null", {});
     EXPECT_EQ(Value("result pixel"), "255");
     EXPECT_EQ(Value("source pixel"), "0");
 }
