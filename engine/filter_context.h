@@ -2,6 +2,7 @@
 #ifndef QFJS_ENGINE_FILTER_CONTEXT_H
 #define QFJS_ENGINE_FILTER_CONTEXT_H
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +22,7 @@
 namespace qfjsbinding {
 
 class CappedArrayBufferAllocator;
+struct TemplateCache;
 
 // A C stream owned by the context; closed when the context is destroyed.
 struct FileCloser {
@@ -103,6 +105,13 @@ struct TJSFilterContext {
     std::size_t initialHeapLimit = 0;
     bool heapLimitRaised = false;
 
+    // The environment's templates, built by the first execution and reused
+    // by later ones (every execution still gets a fresh script context and
+    // fresh objects). Released before the isolate is disposed.
+    std::unique_ptr<TemplateCache> templateCache;
+
+    // The per-execution template handles, in registration order.
+    std::array<v8::Local<v8::FunctionTemplate>*, 13> TemplateFields();
     // Drops the per-execution template handles (they die with the handle scope).
     void ClearTemplates();
 };

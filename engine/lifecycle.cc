@@ -10,6 +10,7 @@
 #include "engine/engine_globals.h"
 #include "engine/filter_context.h"
 #include "engine/heap_guard.h"
+#include "engine/template_cache.h"
 #include "libzkimg/core/src/memory.h"
 #include "tools/platform_mac.h"
 
@@ -45,13 +46,14 @@ TJSFilterContext* FromHandle(QFJS_HANDLE handle) {
 TJSFilterContext::TJSFilterContext() = default;
 TJSFilterContext::~TJSFilterContext() = default;
 
+std::array<v8::Local<v8::FunctionTemplate>*, 13> TJSFilterContext::TemplateFields() {
+    return {&pixelTemplate,   &paletteEntryTemplate, &colorTemplate,    &imageTemplate, &v7LayerTemplate,
+            &systemTemplate,  &pathTemplate,         &documentTemplate, &pictureTemplate, &aniFrameTemplate,
+            &layerTemplate,   &bitmapTemplate,       &colorObjectTemplate};
+}
+
 void TJSFilterContext::ClearTemplates() {
-    for (v8::Local<v8::FunctionTemplate>* t :
-         {&pixelTemplate, &paletteEntryTemplate, &colorTemplate, &imageTemplate, &v7LayerTemplate,
-          &systemTemplate, &pathTemplate, &documentTemplate, &pictureTemplate, &aniFrameTemplate,
-          &layerTemplate, &bitmapTemplate, &colorObjectTemplate}) {
-        t->Clear();
-    }
+    for (v8::Local<v8::FunctionTemplate>* t : TemplateFields()) t->Clear();
 }
 
 }  // namespace qfjsbinding
@@ -128,6 +130,11 @@ void QFJS_FilterDestroyContext(QFJS_HANDLE handle) {
     context->tempFiles.clear();
     if (context->factory) context->factory->Release();
 
+    {
+        // Persistent handles must go while the isolate still exists.
+        v8::Locker locker(context->isolate);
+        context->templateCache.reset();
+    }
     context->isolate->Dispose();
     context->isolate = nullptr;
     context->arrayBufferAllocator.reset();

@@ -7,6 +7,7 @@
 #include "engine/global_functions.h"
 #include "engine/heap_guard.h"
 #include "engine/js_convert.h"
+#include "engine/template_cache.h"
 #include "model/model_v7/register_v7.h"
 #include "model/model_v8/register_v8.h"
 
@@ -59,14 +60,9 @@ void PositionOf(Isolate* isolate, const TryCatch& catcher, int* line, int* colum
 int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
     Isolate* isolate = context->isolate;
 
-    Local<FunctionTemplate> globalConstructor = FunctionTemplate::New(isolate);
-    globalConstructor->SetClassName(js::Name(isolate, "QuillFrame"));
-    Local<ObjectTemplate> global = globalConstructor->InstanceTemplate();
-    InstallCoreGlobals(isolate, global);
-    Local<ObjectTemplate> userParamTemplate = NewUserParamTemplate(isolate);
-
-    RegisterV7Classes(global, context);
-    RegisterV8Classes(global, context);
+    Local<ObjectTemplate> global;
+    Local<ObjectTemplate> userParamTemplate;
+    PrepareTemplates(context, &global, &userParamTemplate);
 
     bool ok = false;
     bool compileFailed = false;
