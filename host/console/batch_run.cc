@@ -93,20 +93,24 @@ int RunBatch(const HostArguments& arguments, std::FILE* out, std::FILE* err) {
     ActionScript script;
     if (description.executeType == ExecuteType::kActions &&
         !LoadActionScript(description.actionFile, &script, &problem)) {
-        reporter.Error("QuillFrame: " + problem);
+        reporter.Alert("QuillFrame: " + problem);
         return kExitBadSetup;
     }
 
     // Declared before the signals, whose hard stop reaches into it.
     RunningScripts running;
-    StopSignals signals([&running] { running.TerminateAll(); });
+    StopSignals signals(
+        [&reporter] {
+            reporter.Alert("Stopping: the files in progress are finished first; a second signal stops them at once.");
+        },
+        [&running] { running.TerminateAll(); });
 
     std::vector<InputFile> inputs;
     std::vector<PlannedFile> plan;
     problem = ListInputs(description, &inputs);
     if (problem.empty()) problem = PlanOutputs(description, inputs, &plan);
     if (!problem.empty()) {
-        reporter.Error("QuillFrame: " + problem);
+        reporter.Alert("QuillFrame: " + problem);
         return kExitBadSetup;
     }
 

@@ -59,7 +59,7 @@ void Reporter::Note(const std::string& text) {
     Emit(out_, !silent_, OneLine(text));
 }
 
-void Reporter::Error(const std::string& text) {
+void Reporter::Alert(const std::string& text) {
     std::lock_guard<std::mutex> lock(mutex_);
     Emit(err_, true, OneLine(text));
 }

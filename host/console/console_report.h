@@ -42,8 +42,9 @@ public:
     void ScriptMessage(const std::string& input, const std::string& text);
     // A remark for the user (standard output unless silent) and the log.
     void Note(const std::string& text);
-    // An error message (standard error, always) and the log.
-    void Error(const std::string& text);
+    // An error or a notice that matters also with -Silent: standard error
+    // and the log.
+    void Alert(const std::string& text);
 
     // The summary for a batch of `total` files and the "Failed:" lines.
     void Finish(std::size_t total, bool interrupted);

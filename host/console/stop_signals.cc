@@ -31,7 +31,8 @@ extern "C" void OnStopSignal(int) {
 
 }  // namespace
 
-StopSignals::StopSignals(std::function<void()> onHardStop) : onHardStop_(std::move(onHardStop)) {
+StopSignals::StopSignals(std::function<void()> onStop, std::function<void()> onHardStop)
+    : onStop_(std::move(onStop)), onHardStop_(std::move(onHardStop)) {
     if (pipe2(pipe_, O_CLOEXEC) != 0) return;
     // The handler must never block on a full pipe.
     fcntl(pipe_[1], F_SETFL, fcntl(pipe_[1], F_GETFL) | O_NONBLOCK);
@@ -83,7 +84,10 @@ void StopSignals::Watch() {
             char byte = 0;
             const ssize_t got = read(pipe_[0], &byte, 1);
             if (got == 1 && byte == kQuit) return;
-            if (got == 1 && byte == kSignal && ++signals == 1) stop_ = true;
+            if (got == 1 && byte == kSignal && ++signals == 1) {
+                stop_ = true;
+                if (onStop_) onStop_();
+            }
             if (got == 1 && byte == kSignal && signals == 2) {
                 hardStop_ = true;
                 // A third signal ends the process even if a script cannot be

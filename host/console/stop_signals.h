@@ -1,7 +1,8 @@
 // SIGINT and SIGTERM during a batch.
 //
 // The first signal asks the batch to stop: no new file is started, the
-// files in progress are finished, and the host ends with 241. The second
+// files in progress are finished, and the host ends with 241; `onStop` is
+// called once (the batch tells its user). The second
 // signal asks for a hard stop: `onHardStop` is called (the batch terminates
 // its running scripts) and repeated every 100 ms until the watcher ends, so a
 // script that is only starting is caught too; the default dispositions are
@@ -23,7 +24,7 @@ namespace qfconsole {
 class StopSignals {
 public:
     // Installs the handlers. Only one StopSignals may exist at a time.
-    explicit StopSignals(std::function<void()> onHardStop);
+    StopSignals(std::function<void()> onStop, std::function<void()> onHardStop);
     // Stops the watcher and restores the previous dispositions.
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
@@ -39,6 +40,7 @@ private:
     void Watch();
     void Restore();
 
+    std::function<void()> onStop_;
     std::function<void()> onHardStop_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> hardStop_{false};
