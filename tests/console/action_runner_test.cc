@@ -192,6 +192,30 @@ const FailureCase kFailures[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, ActionFailureTest, testing::ValuesIn(kFailures),
                          [](const testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
+// The example filter shipped in examples/filters: direct colour pixel by
+// pixel, index colour through the palette (the pixels keep their indices).
+TEST_F(ActionRunnerTest, ExampleInvertFilterInvertsDirectAndIndexColour) {
+    const std::string example = qfconsole_test::ReadFile(QFCONSOLE_SOURCE_DIR "/examples/filters/invert.js");
+    ASSERT_NE(example, "");
+    Runner(example);
+    qfhost::Picture* result = Run(Source());
+    ASSERT_NE(result, nullptr) << error_;
+    EXPECT_EQ(Shows(result, 3, 2, InvertedPattern), "");
+
+    qfhost::Bitmap* indexed = factory_.MakeBitmap(3, 1, qfhost::PixelFormat::kIndex8, 3);
+    ASSERT_NE(indexed, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        indexed->SetPaletteColor(i, Pattern(i, 1));
+        indexed->SetPixelIndex(i, 0, 2 - i);
+    }
+    result = Run(factory_.NewSinglePicture(indexed));
+    ASSERT_NE(result, nullptr) << error_;
+    ASSERT_NE(result->bitmap(), nullptr);
+    EXPECT_TRUE(result->bitmap()->is_index());
+    EXPECT_EQ(Shows(result, 3, 1, [](int x, int) { return Inverted(Pattern(2 - x, 1)); }), "");
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(result->bitmap()->PixelIndex(x, 0), 2 - x);
+}
+
 TEST_F(ActionRunnerTest, MessagesOfTheScriptReachTheBatch) {
     Runner("SetVersion(8); Print('looking at ' + Document.FilePath); MessageBox('done');");
     ASSERT_NE(Run(Source(), "/in/x.png"), nullptr) << error_;

@@ -270,6 +270,23 @@ const SetupCase kSetupErrors[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, SetupErrorTest, testing::ValuesIn(kSetupErrors),
                          [](const testing::TestParamInfo<SetupCase>& info) { return info.param.name; });
 
+// examples/batch.qfmacro with the example filter, in a copy of the examples
+// folder, run from the folder above it as the example's paths expect.
+TEST(ExampleBatchTest, InvertsThePicturesOfTheExamplesFolder) {
+    ScratchTree tree;
+    fs::create_directories(tree.Path("examples/filters"));
+    fs::copy_file(QFCONSOLE_SOURCE_DIR "/examples/batch.qfmacro", tree.Path("examples/batch.qfmacro"));
+    fs::copy_file(QFCONSOLE_SOURCE_DIR "/examples/filters/invert.js", tree.Path("examples/filters/invert.js"));
+    tree.WritePng("examples/lamp.png", 4, 3, Pattern);
+    ProgramResult run = qfconsole_test::RunProgram({QFMACRO_EXE, "examples/batch.qfmacro"}, tree.root());
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(ComparePixels(tree.Path("examples/inverted/lamp_inverted.png"), 4, 3, InvertedPattern), "");
+    // Only changed sources are processed again.
+    run = qfconsole_test::RunProgram({QFMACRO_EXE, "examples/batch.qfmacro"}, tree.root());
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(CountLinesStartingWith(run.out, "skipped: " + tree.Path("examples/lamp.png")), 1) << run.out;
+}
+
 // QuillFrame started directly, as qfmacro starts it.
 class HostProgramTest : public testing::Test {
 protected:
