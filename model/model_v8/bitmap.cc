@@ -48,9 +48,9 @@ bool PositionClip(const TJSFilterContext* context, IQFBitmap* bitmap, std::int32
 bool ReadPosition(const FunctionCallbackInfo<Value>& info, IQFBitmap* bitmap, std::int32_t* x, std::int32_t* y,
                   bool* rejected) {
     *rejected = false;
-    Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
-    if (!js::ToInt32(context, info[0], x) || !js::ToInt32(context, info[1], y)) return false;
-    if (!PositionClip(ContextOf(info.GetIsolate()), bitmap, *x, *y)) {
+    Isolate* isolate = info.GetIsolate();
+    if (!js::ToInt32(isolate, info[0], x) || !js::ToInt32(isolate, info[1], y)) return false;
+    if (!PositionClip(ContextOf(isolate), bitmap, *x, *y)) {
         *rejected = true;
         return false;
     }
@@ -216,18 +216,18 @@ void Bitmap_SetPixel(const FunctionCallbackInfo<Value>& info) {
         if (rejected) info.GetReturnValue().Set(false);
         return;
     }
-    Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
+    Isolate* isolate = info.GetIsolate();
     if (count == 3) {
         std::int32_t index = 0;
-        if (!js::ToInt32(context, info[2], &index)) return;
+        if (!js::ToInt32(isolate, info[2], &index)) return;
         bitmap->SetPixel(x, y, nullptr, nullptr, nullptr, nullptr, &index);
     } else if (count == 5 || count == 6) {
         double r = 0, g = 0, b = 0, a = 0;
-        if (!js::ToNumber(context, info[2], &r) || !js::ToNumber(context, info[3], &g) ||
-            !js::ToNumber(context, info[4], &b)) {
+        if (!js::ToNumber(isolate, info[2], &r) || !js::ToNumber(isolate, info[3], &g) ||
+            !js::ToNumber(isolate, info[4], &b)) {
             return;
         }
-        if (count == 6 && !js::ToNumber(context, info[5], &a)) return;
+        if (count == 6 && !js::ToNumber(isolate, info[5], &a)) return;
         bitmap->SetPixel(x, y, &r, &g, &b, count == 6 ? &a : nullptr, nullptr);
     } else {
         info.GetReturnValue().Set(false);

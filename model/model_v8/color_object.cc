@@ -29,37 +29,61 @@ using v8::Value;
 
 namespace {
 
-enum Field : int { kKind = 1, kBitmap = 2, kFirst = 3, kSecond = 4, kB = 5, kA = 6, kI = 7, kFieldCount = 8 };
+// Fields 3 and 4 of a live view hold its position (x, y) or its palette
+// index; fields 3 to 7 of a detached colour hold R, G, B, A (script numbers)
+// and I.
+enum Field : int {
+    kKind = 1,
+    kBitmap = 2,
+    kFirst = 3,
+    kSecond = 4,
+    kValueR = 3,
+    kValueG = 4,
+    kValueB = 5,
+    kValueA = 6,
+    kValueI = 7,
+    kFieldCount = 8,
+};
 enum Channel : int { kR, kG, kB_, kA_, kI_ };
 
+// Integers live in the fields as aligned-pointer values (the 32-bit
+// pattern shifted left by one bit, which keeps them even): reading one then
+// needs no handle and no type test, which matters since a script that
+// touches every pixel reads them several times per pixel.
+void* EncodeInt(std::int32_t value) {
+    return reinterpret_cast<void*>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(value)) << 1);
+}
+
+std::int32_t DecodeInt(void* field) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(field) >> 1));
+}
+
+// Makes the object and sets its pointer and integer fields in one call.
 bool NewColorObject(Local<v8::Context> context, TJSFilterContext* filter, TColorObjectKind kind,
-                    IQFBitmap* bitmap, Local<Object>* out) {
+                    IQFBitmap* bitmap, std::int32_t first, std::int32_t second, Local<Object>* out) {
     if (!NewInstance(context, filter->colorObjectTemplate, out)) return false;
-    (*out)->SetAlignedPointerInInternalField(kContextField, filter);
-    (*out)->SetInternalField(kKind, Integer::New(context->GetIsolate(), kind));
-    (*out)->SetAlignedPointerInInternalField(kBitmap, bitmap);
+    int indices[] = {kContextField, kKind, kBitmap, kFirst, kSecond};
+    void* values[] = {filter, EncodeInt(kind), bitmap, EncodeInt(first), EncodeInt(second)};
+    (*out)->SetAlignedPointerInInternalFields(5, indices, values);
     return true;
 }
 
-// The fields of a ColorObject the engine made. Objects of this class are
-// only made by the engine (the class refuses `new`), but the fields are read
-// defensively: anything unexpected reads as an unknown kind.
+// The fields of a ColorObject the engine made. Only the engine makes
+// objects of this class (the class refuses `new`), and a ColorView is only
+// taken of a member's holder (always an instance) or of an argument that
+// passed the class check, so the fields are there and set.
 struct ColorView {
     std::int32_t kind = -1;
     IQFBitmap* bitmap = nullptr;
     Local<Object> holder;
 
     explicit ColorView(Local<Object> object) : holder(object) {
-        if (object->InternalFieldCount() != kFieldCount) return;
-        Local<Value> k = object->GetInternalField(kKind);
-        if (!k->IsInt32()) return;
-        kind = k.As<Int32>()->Value();
+        kind = DecodeInt(object->GetAlignedPointerFromInternalField(kKind));
         bitmap = static_cast<IQFBitmap*>(object->GetAlignedPointerFromInternalField(kBitmap));
     }
-    std::int32_t Int(int field) const {
-        Local<Value> v = holder->GetInternalField(field);
-        return v->IsInt32() ? v.As<Int32>()->Value() : 0;
-    }
+    // x, y or the palette index of a live view.
+    std::int32_t Int(int field) const { return DecodeInt(holder->GetAlignedPointerFromInternalField(field)); }
+    // A channel of a detached colour.
     double Double(int field) const {
         Local<Value> v = holder->GetInternalField(field);
         return v->IsNumber() ? v.As<Number>()->Value() : 0.0;
@@ -108,29 +132,23 @@ bool PixelsEqual(IQFBitmap* a, std::int32_t xa, std::int32_t ya, IQFBitmap* b, s
 
 bool NewPixelColorObject(Local<v8::Context> context, TJSFilterContext* filter, IQFBitmap* bitmap, std::int32_t x,
                          std::int32_t y, Local<Object>* out) {
-    if (!NewColorObject(context, filter, ckPixel, bitmap, out)) return false;
-    Isolate* isolate = context->GetIsolate();
-    (*out)->SetInternalField(kFirst, Integer::New(isolate, x));
-    (*out)->SetInternalField(kSecond, Integer::New(isolate, y));
-    return true;
+    return NewColorObject(context, filter, ckPixel, bitmap, x, y, out);
 }
 
 bool NewPaletteColorObject(Local<v8::Context> context, TJSFilterContext* filter, IQFBitmap* bitmap,
                            std::int32_t index, Local<Object>* out) {
-    if (!NewColorObject(context, filter, ckPaletteEntry, bitmap, out)) return false;
-    (*out)->SetInternalField(kFirst, Integer::New(context->GetIsolate(), index));
-    return true;
+    return NewColorObject(context, filter, ckPaletteEntry, bitmap, index, 0, out);
 }
 
 bool NewValueColorObject(Local<v8::Context> context, TJSFilterContext* filter, double r, double g, double b,
                          double a, std::int32_t index, Local<Object>* out) {
-    if (!NewColorObject(context, filter, ckValue, nullptr, out)) return false;
+    if (!NewColorObject(context, filter, ckValue, nullptr, 0, 0, out)) return false;
     Isolate* isolate = context->GetIsolate();
-    (*out)->SetInternalField(kFirst, Number::New(isolate, r));
-    (*out)->SetInternalField(kSecond, Number::New(isolate, g));
-    (*out)->SetInternalField(kB, Number::New(isolate, b));
-    (*out)->SetInternalField(kA, Number::New(isolate, a));
-    (*out)->SetInternalField(kI, Integer::New(isolate, index));
+    (*out)->SetInternalField(kValueR, Number::New(isolate, r));
+    (*out)->SetInternalField(kValueG, Number::New(isolate, g));
+    (*out)->SetInternalField(kValueB, Number::New(isolate, b));
+    (*out)->SetInternalField(kValueA, Number::New(isolate, a));
+    (*out)->SetAlignedPointerInInternalField(kValueI, EncodeInt(index));
     return true;
 }
 
@@ -141,11 +159,11 @@ void ColorObject_GetMember(Local<Name>, const PropertyCallbackInfo<Value>& info)
     switch (color.kind) {
         case ckValue:
             switch (channel) {
-                case kR: ret.Set(color.Double(kFirst)); return;
-                case kG: ret.Set(color.Double(kSecond)); return;
-                case kB_: ret.Set(color.Double(kB)); return;
-                case kA_: ret.Set(color.Double(kA)); return;
-                default: ret.Set(color.Int(kI)); return;
+                case kR: ret.Set(color.Double(kValueR)); return;
+                case kG: ret.Set(color.Double(kValueG)); return;
+                case kB_: ret.Set(color.Double(kValueB)); return;
+                case kA_: ret.Set(color.Double(kValueA)); return;
+                default: ret.Set(color.Int(kValueI)); return;
             }
         case ckPaletteEntry: {
             if (!color.bitmap || channel == kI_) break;
@@ -180,11 +198,10 @@ void ColorObject_SetMember(Local<Name>, Local<Value> value, const PropertyCallba
     const int channel = MemberOf(info.Data());
     // A detached colour is read-only; a palette entry has no index to set.
     if (!color.bitmap) return;
-    Local<v8::Context> context = info.GetIsolate()->GetCurrentContext();
     if (color.kind == ckPaletteEntry) {
         if (channel == kI_) return;
         std::int32_t v = 0;
-        if (!js::ToInt64Low32(context, value, &v)) return;
+        if (!js::ToInt64Low32(info.GetIsolate()->GetCurrentContext(), value, &v)) return;
         const std::int32_t index = color.Int(kFirst);
         switch (channel) {
             case kR: color.bitmap->SetPaletteR(index, v); return;
@@ -198,12 +215,12 @@ void ColorObject_SetMember(Local<Name>, Local<Value> value, const PropertyCallba
         const std::int32_t y = color.Int(kSecond);
         if (channel == kI_) {
             std::int32_t index = 0;
-            if (!js::ToInt64Low32(context, value, &index)) return;
+            if (!js::ToInt64Low32(info.GetIsolate()->GetCurrentContext(), value, &index)) return;
             color.bitmap->SetPixelI(x, y, index);
             return;
         }
         double v = 0;
-        if (!js::ToNumber(context, value, &v)) return;
+        if (!js::ToNumber(info.GetIsolate(), value, &v)) return;
         switch (channel) {
             case kR: color.bitmap->SetPixelR(x, y, v); return;
             case kG: color.bitmap->SetPixelG(x, y, v); return;
@@ -232,9 +249,9 @@ void ColorObject_Equals(const FunctionCallbackInfo<Value>& info) {
         equal = false;
     } else if (self.kind == ckValue) {
         // NaN equals nothing, as with ==.
-        equal = self.Double(kFirst) == other.Double(kFirst) && self.Double(kSecond) == other.Double(kSecond) &&
-                self.Double(kB) == other.Double(kB) && self.Double(kA) == other.Double(kA) &&
-                self.Int(kI) == other.Int(kI);
+        equal = self.Double(kValueR) == other.Double(kValueR) && self.Double(kValueG) == other.Double(kValueG) &&
+                self.Double(kValueB) == other.Double(kValueB) && self.Double(kValueA) == other.Double(kValueA) &&
+                self.Int(kValueI) == other.Int(kValueI);
     } else if (self.kind == ckPaletteEntry && self.bitmap && other.bitmap) {
         equal = PaletteEntriesEqual(self.bitmap, self.Int(kFirst), other.bitmap, other.Int(kFirst));
     } else if (self.kind == ckPixel && self.bitmap && other.bitmap) {
