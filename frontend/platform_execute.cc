@@ -13,6 +13,7 @@
 #include <boost/filesystem/path.hpp>
 
 #include "frontend/exit_status.h"
+#include "frontend/signal_forwarding.h"
 
 extern char** environ;
 
@@ -72,10 +73,16 @@ int platform_execute(QFMacroParams& params) {
   std::fflush(stdout);
   std::fflush(stderr);
 
+  // From here until the host has ended, interrupt and termination signals go
+  // to the host (which finishes or stops its batch and reports it) instead of
+  // ending qfmacro with its temporary file left behind. The host starts with
+  // the default dispositions, since handled signals are reset when it starts.
+  SignalForwarding forwarding;
   pid_t pid = 0;
   if (::posix_spawn(&pid, hostPath.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
     return kStatusStartFailed;
   }
+  forwarding.SetChild(pid);
 
   int status = 0;
   pid_t waited;

@@ -4,8 +4,9 @@
 //   recorded_macro  the bytes of the file named by "-MacroFile:" (absent when
 //                   that file could not be read);
 // and then behaves as the file "behaviour" in its folder says: "exit N" ends
-// with status N, "signal N" ends by signal N; any text on the following lines
-// is written to standard output first. Without that file it exits 0.
+// with status N, "signal N" ends by signal N, "wait" creates the file
+// "waiting" and waits to be ended by a signal; any text on the following
+// lines is written to standard output first. Without that file it exits 0.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +70,10 @@ int main(int argc, char** argv) {
   std::string how;
   int number = 0;
   words >> how >> number;
+  if (how == "wait") {
+    WriteFile(folder + "/waiting", "");
+    for (;;) ::pause();
+  }
   if (how == "signal") {
     std::signal(number, SIG_DFL);
     std::raise(number);

@@ -1,5 +1,6 @@
 // Starting the host end to end: its command line, every exit status qfmacro
 // reports with its exact text, and the temporary file gone on every path.
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -250,3 +251,40 @@ TEST(Output, MessagesBeforeTheHostComeFirst) {
 }
 
 }  // namespace
+
+// A signal sent to qfmacro while the host runs goes on to the host; qfmacro
+// reports the host's end and still removes its temporary file.
+struct TForwardedSignalCase {
+  const char* name;
+  int signal;
+};
+
+class ForwardedSignal : public ::testing::TestWithParam<TForwardedSignalCase> {};
+
+TEST_P(ForwardedSignal, ReachesTheHostAndTheTemporaryFileIsRemoved) {
+  const TForwardedSignalCase& c = GetParam();
+  QfmacroSandbox sandbox;
+  sandbox.WriteWorkFile("m.qfmacro", "{}");
+  sandbox.SetHostBehaviour("wait");
+
+  bool hostWaited = false;
+  const TRunResult run = sandbox.RunWith({"m.qfmacro"}, [&](pid_t qfmacro) {
+    hostWaited = sandbox.WaitForHostWaiting();
+    ::kill(qfmacro, c.signal);
+  });
+
+  ASSERT_TRUE(hostWaited);
+  EXPECT_EQ(run.exitStatus, 232);
+  EXPECT_EQ(run.out, "QuillFrame process has been terminated by signal : " + std::to_string(c.signal) +
+                         "\nError code: 232\n");
+  ExpectTempFileGone(sandbox);
+}
+
+const TForwardedSignalCase kForwardedSignals[] = {
+    {"Terminate", SIGTERM},
+    {"Interrupt", SIGINT},
+    {"HangUp", SIGHUP},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ForwardedSignal, ::testing::ValuesIn(kForwardedSignals),
+                         [](const ::testing::TestParamInfo<TForwardedSignalCase>& info) { return info.param.name; });

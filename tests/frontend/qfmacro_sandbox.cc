@@ -56,6 +56,25 @@ std::string QfmacroSandbox::WriteWorkFile(const std::string& relative, const std
 
 TRunResult QfmacroSandbox::Run(const std::vector<std::string>& args, const std::string& cwd,
                                const std::string& programPath) const {
+  return RunImpl(args, cwd, programPath, nullptr);
+}
+
+TRunResult QfmacroSandbox::RunWith(const std::vector<std::string>& args,
+                                   const std::function<void(pid_t)>& whileRunning) const {
+  return RunImpl(args, std::string(), std::string(), whileRunning);
+}
+
+bool QfmacroSandbox::WaitForHostWaiting() const {
+  for (int i = 0; i < 1000; ++i) {
+    if (fs::exists(root_ + "/bin/waiting")) return true;
+    ::usleep(10000);
+  }
+  return false;
+}
+
+TRunResult QfmacroSandbox::RunImpl(const std::vector<std::string>& args, const std::string& cwd,
+                                   const std::string& programPath,
+                                   const std::function<void(pid_t)>& whileRunning) const {
   const std::string program = programPath.empty() ? root_ + "/bin/qfmacro" : programPath;
   const std::string outPath = root_ + "/stdout.txt";
   const std::string errPath = root_ + "/stderr.txt";
@@ -78,6 +97,7 @@ TRunResult QfmacroSandbox::Run(const std::vector<std::string>& args, const std::
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
+  if (whileRunning) whileRunning(pid);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) throw std::runtime_error("waitpid failed");

@@ -8,12 +8,14 @@
 #ifndef QFMACRO_TESTS_FRONTEND_QFMACRO_SANDBOX_H
 #define QFMACRO_TESTS_FRONTEND_QFMACRO_SANDBOX_H
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 struct TRunResult {
   int exitStatus = -1;  // -1 when qfmacro itself did not exit normally
@@ -41,6 +43,11 @@ class QfmacroSandbox {
   // work folder when empty). `program` replaces the copy in <root>/bin.
   TRunResult Run(const std::vector<std::string>& args, const std::string& cwd = std::string(),
                  const std::string& program = std::string()) const;
+  // The same, calling `whileRunning` with qfmacro's process id before waiting
+  // for it to end.
+  TRunResult RunWith(const std::vector<std::string>& args, const std::function<void(pid_t)>& whileRunning) const;
+  // Waits (up to a few seconds) until the fake host, told to "wait", runs.
+  bool WaitForHostWaiting() const;
 
   bool HostStarted() const;
   std::vector<std::string> HostArguments() const;
@@ -48,6 +55,8 @@ class QfmacroSandbox {
   std::string HostMacroFile() const;             // the path after "-MacroFile:"
 
  private:
+  TRunResult RunImpl(const std::vector<std::string>& args, const std::string& cwd, const std::string& programPath,
+                     const std::function<void(pid_t)>& whileRunning) const;
   std::string root_;
   std::string work_;
 };
