@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Type-checks the script API declarations (docs/quillframe.d.ts) together with
-# the example scripts (examples/**/*.js, checked as JavaScript), as an editor
-# with TypeScript would check a script author's work.
+# the example scripts (examples/**/*.js), the usage fixture of tests/typescript
+# and the complete examples of docs/scripting.md, all checked as JavaScript
+# in strict mode, as an editor with TypeScript checks a script author's work.
 #
 # TypeScript comes from the npm registry and is installed once into
 # .deps/typescript (ignored by git); later runs reuse it. Without npm (or
@@ -54,16 +55,31 @@ flock -u 9
 
 [ -f "$tsc_js" ] || fail "TypeScript is missing from .deps/typescript after the install"
 
-echo "check-typescript: $(node "$tsc_js" --version) on docs/quillframe.d.ts and the example scripts"
+# The complete scripts of the guide's "Examples" section are checked as
+# well, so that the guide and the declarations cannot drift apart.
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+guide_examples="$(node "$root/tests/typescript/extract_guide_examples.cjs" "$root/docs/scripting.md" "$work")"
+cat >"$work/tsconfig.json" <<JSON
+{
+  "extends": "$config",
+  "files": ["$root/docs/quillframe.d.ts"],
+  "include": ["$root/examples/**/*.js", "$root/tests/typescript/api-usage.js", "$work/*.js"]
+}
+JSON
+
+echo "check-typescript: $(node "$tsc_js" --version) on docs/quillframe.d.ts, the example scripts and the guide's examples"
 # --listFiles names every file of the checked program (after any error
 # messages); the count of example scripts among them shows that the check
 # did not pass for want of scripts to check.
 status=0
-output="$(node "$tsc_js" --project "$config" --pretty false --listFiles "$@" 2>&1)" || status=$?
+output="$(cd "$root" && node "$tsc_js" --project "$work/tsconfig.json" --pretty false --listFiles "$@" 2>&1)" ||
+  status=$?
 listed="$(printf '%s\n' "$output" | grep -E '^/.*\.(js|ts)$' || true)"
 printf '%s\n' "$output" | grep -vE '^/.*\.(js|ts)$' || true
 examples="$(printf '%s\n' "$listed" | grep -c "^$root/examples/.*\.js$" || true)"
-echo "check-typescript: checked $examples example scripts"
+echo "check-typescript: checked $examples example scripts and $guide_examples examples of docs/scripting.md"
 [ "$status" -eq 0 ] || fail "tsc found type errors (status $status)"
 [ "$examples" -gt 0 ] || fail "no example script was checked"
+[ "$guide_examples" -gt 0 ] || fail "docs/scripting.md has no examples to check"
 echo "check-typescript: no type errors"
