@@ -1,6 +1,5 @@
 #include "host/runner/console_host.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include <picojson.h>
@@ -9,65 +8,85 @@ namespace qfjs_runner {
 
 namespace {
 
-// Requests carry pointers as unsigned decimal texts.
-std::string PointerText(const void* p) {
-    return std::to_string(reinterpret_cast<std::uintptr_t>(p));
-}
-
 template <typename F>
 std::string ProcText(F* proc) {
-    return PointerText(reinterpret_cast<const void*>(proc));
+    return qfhost::PointerString(reinterpret_cast<const void*>(proc));
 }
 
-const ConsoleHost* Self(const void* hostData) {
-    return static_cast<const ConsoleHost*>(hostData);
-}
+ConsoleHost* Self(const void* hostData) { return static_cast<ConsoleHost*>(const_cast<void*>(hostData)); }
 
-void WriteLine(std::FILE* stream, const char* text) {
+}  // namespace
+
+void ConsoleHost::WriteLine(std::FILE* stream, const char* text) const {
+    progress_.BeforeText(stream == err_);
     std::fwrite(text, 1, std::strlen(text), stream);
     std::fputc('\n', stream);
     // Interleave with the other stream in the order the script wrote.
     std::fflush(stream);
 }
 
-}  // namespace
+void ConsoleHost::Note(const std::string& text) const { WriteLine(err_, text.c_str()); }
 
-bool ConsoleHost::Progress(const void*, int, int) {
-    // There is nobody to cancel a console run from a progress dialog; Ctrl-C
-    // terminates the script instead.
+bool ConsoleHost::Progress(const void* hostData, int done, int total) {
+    Self(hostData)->progress_.Report(done, total);
     return true;
 }
 
 void ConsoleHost::ShowMessage(const void* hostData, const char* text) {
-    WriteLine(Self(hostData)->out_, text);
+    const ConsoleHost* self = Self(hostData);
+    self->WriteLine(self->out_, text ? text : "");
 }
 
 void ConsoleHost::SetStatus(const void* hostData, const char* text) {
-    WriteLine(Self(hostData)->err_, text);
+    const ConsoleHost* self = Self(hostData);
+    self->WriteLine(self->err_, text ? text : "");
 }
 
-std::string ConsoleHost::BuildRequest(const RunnerOptions& options, const std::string& absoluteScriptPath) const {
+bool ConsoleHost::GetV7Bitmap(const void* hostData, const void* bitmapHandle, void** image, void** alpha) {
+    return Self(hostData)->v7_.FetchBitmap(bitmapHandle, image, alpha);
+}
+
+bool ConsoleHost::GetV7LayerData(const void* hostData, const void* layerHandle, const char** name, int* x, int* y,
+                                 bool* hidden, unsigned* opacity, void** image, void** alpha) {
+    return Self(hostData)->v7_.FetchLayer(layerHandle, name, x, y, hidden, opacity, image, alpha);
+}
+
+std::string ConsoleHost::BuildRequest(const RunnerOptions& options, const std::string& absoluteScriptPath,
+                                      const RequestObjects& objects) const {
+    using picojson::value;
     picojson::object color;
-    for (const char* channel : {"R", "G", "B", "A", "I"}) color[channel] = picojson::value(0.0);
+    color["R"] = value(options.color.r);
+    color["G"] = value(options.color.g);
+    color["B"] = value(options.color.b);
+    color["A"] = value(options.color.a);
+    color["I"] = value(static_cast<double>(options.color.index));
     picojson::array parameters;
     for (const std::string& p : options.parameters) parameters.emplace_back(p);
 
     picojson::object request;
-    request["FileName"] = picojson::value("");
-    request["HostData"] = picojson::value(PointerText(this));
-    request["SourcePicture"] = picojson::value(picojson::object{});
-    request["SourcePicturePtr"] = picojson::value("0");
-    request["TargetPicturePtr"] = picojson::value("0");
-    request["SelColor"] = picojson::value(color);
-    request["Parameters"] = picojson::value(parameters);
-    request["ProgressProc"] = picojson::value(ProcText(&ConsoleHost::Progress));
-    request["ShowMessage"] = picojson::value(ProcText(&ConsoleHost::ShowMessage));
-    request["SetStatus"] = picojson::value(ProcText(&ConsoleHost::SetStatus));
-    request["GetV7Bitmap"] = picojson::value("0");
-    request["GetV7LayerData"] = picojson::value("0");
-    request["Document"] = picojson::value("0");
-    request["ScriptFile"] = picojson::value(absoluteScriptPath);
-    return picojson::value(request).serialize();
+    request["FileName"] = value(objects.fileName);
+    request["HostData"] = value(qfhost::PointerString(this));
+    v7_.AddToRequest(&request);
+    request["SourcePicturePtr"] = value(qfhost::Factory::HandleString(objects.source));
+    request["TargetPicturePtr"] = value(qfhost::Factory::HandleString(objects.target));
+    request["SelColor"] = value(color);
+    if (options.selection) {
+        picojson::object selection;
+        selection["Left"] = value(static_cast<double>(options.selection->left));
+        selection["Top"] = value(static_cast<double>(options.selection->top));
+        selection["Width"] = value(static_cast<double>(options.selection->width));
+        selection["Height"] = value(static_cast<double>(options.selection->height));
+        request["Selection"] = value(selection);
+    }
+    request["Parameters"] = value(parameters);
+    request["ProgressProc"] = value(ProcText(&ConsoleHost::Progress));
+    request["ShowMessage"] = value(ProcText(&ConsoleHost::ShowMessage));
+    request["SetStatus"] = value(ProcText(&ConsoleHost::SetStatus));
+    request["GetV7Bitmap"] = value(ProcText(&ConsoleHost::GetV7Bitmap));
+    request["GetV7LayerData"] = value(ProcText(&ConsoleHost::GetV7LayerData));
+    request["Document"] = value(qfhost::Factory::HandleString(objects.document));
+    request["ScriptFile"] = value(absoluteScriptPath);
+    return value(request).serialize();
 }
 
 }  // namespace qfjs_runner
