@@ -5,8 +5,14 @@
 SetVersion(8);
 
 // A whole number parameter, or the default when it is missing or out of range.
+/**
+ * @param {number} index
+ * @param {number} low
+ * @param {number} high
+ * @param {number} fallback
+ */
 function NumberParameter(index, low, high, fallback) {
-    var value = parseInt(UserParam[index], 10);
+    var value = parseInt(UserParam[index] || "", 10);
     return value >= low && value <= high ? value : fallback;
 }
 
@@ -24,23 +30,28 @@ if (!picture.IsLayer) {
     ErrorMessage = "The glow needs a picture that can hold layers.";
     Result = 1;
 } else {
-    var width = picture.CanvasWidth, height = picture.CanvasHeight;
+    var width = picture.CanvasWidth || 0, height = picture.CanvasHeight || 0;
     // A 32-bit layer starts transparent: only the border gets pixels.
     var glow = CreateBitmapLayer(width, height);
-    var bitmap = glow.Bitmap;
-    for (var y = 0; y < height; y++) {
-        var inBand = y < border || y >= height - border;
-        for (var x = 0; x < width; x++) {
-            if (!inBand && x === border) x = Math.max(border, width - border);  // skip the untouched middle
-            var distance = Math.min(x, y, width - 1 - x, height - 1 - y);
-            if (distance >= border) continue;
-            // Strongest at the edge, fading towards the inside.
-            var alpha = Math.round(200 * (border - distance) / border);
-            bitmap.SetPixel(x, y, glowColor[0], glowColor[1], glowColor[2], alpha);
+    var bitmap = glow === null ? null : glow.Bitmap;
+    if (glow === null || bitmap === null) {
+        ErrorMessage = "Cannot make the glow layer.";
+        Result = 1;
+    } else {
+        for (var y = 0; y < height; y++) {
+            var inBand = y < border || y >= height - border;
+            for (var x = 0; x < width; x++) {
+                if (!inBand && x === border) x = Math.max(border, width - border);  // skip the untouched middle
+                var distance = Math.min(x, y, width - 1 - x, height - 1 - y);
+                if (distance >= border) continue;
+                // Strongest at the edge, fading towards the inside.
+                var alpha = Math.round(200 * (border - distance) / border);
+                bitmap.SetPixel(x, y, glowColor[0], glowColor[1], glowColor[2], alpha);
+            }
+            SetProgress(y + 1, height);
         }
-        SetProgress(y + 1, height);
+        glow.Name = "Glow";
+        glow.Opacity = opacity;
+        picture.AddLayer(glow);
     }
-    glow.Name = "Glow";
-    glow.Opacity = opacity;
-    picture.AddLayer(glow);
 }

@@ -4,14 +4,14 @@
 //qfjs(ja_jp):パレット変換 (バージョン 7): 明るさに応じて濃い青から暖かい黄色までの数色で描き直します。
 SetVersion(7);
 
-var requested = parseInt(UserParam[0], 10);
+var requested = parseInt(UserParam[0] || "", 10);
 if (!(requested >= 2 && requested <= 256)) requested = 8;
 var dark = [20, 24, 82];
 var light = [255, 214, 80];
 
 var source = Image.GetInLayer(Image.ActiveLayer);
 var target = source === null ? null : Image.CreateOutLayer(0, source.Width, source.Height, false, true);
-if (target === null) {
+if (source === null || target === null) {
     ErrorMessage = "Cannot read the picture or make the palette layer.";
     Result = 1;
 } else {
@@ -21,9 +21,12 @@ if (target === null) {
     var count = target.PaletteEntryCount;
     for (var i = 0; i < count; i++) {
         var t = i / (count - 1);
-        target.GetPaletteEntry(i).SetRGBA(Math.round(dark[0] + (light[0] - dark[0]) * t),
-                                          Math.round(dark[1] + (light[1] - dark[1]) * t),
-                                          Math.round(dark[2] + (light[2] - dark[2]) * t));
+        var entry = target.GetPaletteEntry(i);
+        if (entry !== null) {
+            entry.SetRGBA(Math.round(dark[0] + (light[0] - dark[0]) * t),
+                          Math.round(dark[1] + (light[1] - dark[1]) * t),
+                          Math.round(dark[2] + (light[2] - dark[2]) * t));
+        }
     }
     target.Name = "Palette";
 
