@@ -1,11 +1,15 @@
 // The version 8 "Bitmap" class: pixels and palette of one host bitmap, and
 // the bitmaps derived from it. Every member forwards to the host; the wrapper
 // holds nothing but the context and the host pointer.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "engine/callback_guard.h"
 #include "engine/class_builder.h"
+#include "engine/image_data.h"
 #include "model/model_v8/classes_v8.h"
 #include "model/model_v8/color_object.h"
 #include "model/model_v8/host_wrap.h"
@@ -72,6 +76,72 @@ void GetPixelChannel(const FunctionCallbackInfo<Value>& info) {
         return;
     }
     info.GetReturnValue().Set((bitmap->*Get)(x, y));
+}
+
+// The palette entries one GetImageData call has read, as RGBA bytes, so each
+// entry costs the host calls once however many pixels use it.
+class PaletteCache {
+public:
+    PaletteCache(IQFBitmap* bitmap, bool alpha) : bitmap_(bitmap), alpha_(alpha) {}
+
+    const std::array<std::uint8_t, 4>& Entry(int index) {
+        if (index >= 0 && index < 256) {
+            if (!known_[static_cast<std::size_t>(index)]) {
+                small_[static_cast<std::size_t>(index)] = Read(index);
+                known_[static_cast<std::size_t>(index)] = true;
+            }
+            return small_[static_cast<std::size_t>(index)];
+        }
+        // The host decides what an index outside 0..255 shows; it is still
+        // asked only once.
+        auto found = other_.find(index);
+        if (found == other_.end()) found = other_.emplace(index, Read(index)).first;
+        return found->second;
+    }
+
+private:
+    std::array<std::uint8_t, 4> Read(int index) {
+        using image_data::ClampChannel;
+        return {ClampChannel(bitmap_->GetPaletteR(index)), ClampChannel(bitmap_->GetPaletteG(index)),
+                ClampChannel(bitmap_->GetPaletteB(index)),
+                alpha_ ? ClampChannel(bitmap_->GetPaletteA(index)) : std::uint8_t{255}};
+    }
+
+    IQFBitmap* bitmap_;
+    bool alpha_;
+    std::array<bool, 256> known_{};
+    std::array<std::array<std::uint8_t, 4>, 256> small_{};
+    std::unordered_map<int, std::array<std::uint8_t, 4>> other_;
+};
+
+// Reads `region` (inside the bitmap) into RGBA bytes, rows top to bottom,
+// through the host's per-pixel interface.
+void ReadRegion(IQFBitmap* bitmap, const image_data::Region& region, bool indexColor, bool alpha,
+                std::uint8_t* out) {
+    using image_data::RoundChannel;
+    const int right = region.x + region.width;
+    const int bottom = region.y + region.height;
+    if (indexColor) {
+        PaletteCache palette(bitmap, alpha);
+        for (int y = region.y; y < bottom; ++y) {
+            for (int x = region.x; x < right; ++x, out += 4) {
+                const std::array<std::uint8_t, 4>& entry = palette.Entry(bitmap->GetPixelI(x, y));
+                out[0] = entry[0];
+                out[1] = entry[1];
+                out[2] = entry[2];
+                out[3] = entry[3];
+            }
+        }
+        return;
+    }
+    for (int y = region.y; y < bottom; ++y) {
+        for (int x = region.x; x < right; ++x, out += 4) {
+            out[0] = RoundChannel(bitmap->GetPixelR(x, y));
+            out[1] = RoundChannel(bitmap->GetPixelG(x, y));
+            out[2] = RoundChannel(bitmap->GetPixelB(x, y));
+            out[3] = alpha ? RoundChannel(bitmap->GetPixelA(x, y)) : 255;
+        }
+    }
 }
 
 }  // namespace
@@ -325,6 +395,79 @@ void Bitmap_Clip(const FunctionCallbackInfo<Value>& info) {
     ReturnWrapperOrNull(info, ContextOf(info.GetIsolate())->bitmapTemplate, bitmap->Clip(v[0], v[1], v[2], v[3]));
 }
 
+// GetImageData([x, y, width, height]): the pixels of the whole bitmap or of a
+// rectangle cut to it as { width, height, data }, data RGBA bytes rows top to
+// bottom. An extension of this engine. The bitmap's size and kind are asked
+// once per call; the pixels through the same per-pixel host operations the
+// other members use.
+void Bitmap_GetImageData(const FunctionCallbackInfo<Value>& info) {
+    info.GetReturnValue().SetNull();
+    IQFBitmap* bitmap = HostOf<IQFBitmap>(info);
+    if (!bitmap) return;
+    image_data::Region region;
+    bool whole = false;
+    switch (image_data::ReadRegionArguments(info, &region, &whole)) {
+        case image_data::Outcome::kOk:
+            break;
+        case image_data::Outcome::kRefused:
+        case image_data::Outcome::kException:
+            return;
+    }
+    const std::int32_t width = bitmap->GetWidth();
+    const std::int32_t height = bitmap->GetHeight();
+    if (whole) region = image_data::Region{0, 0, width, height};
+    image_data::Region cut;
+    if (!image_data::CutToBitmap(region, width, height, &cut)) return;
+    const bool indexColor = bitmap->IsIndexColor();
+    const bool alpha = bitmap->HasAlpha();
+
+    Isolate* isolate = info.GetIsolate();
+    const std::size_t length = std::size_t{4} * static_cast<std::size_t>(cut.width) * static_cast<std::size_t>(cut.height);
+    Local<v8::Uint8ClampedArray> data;
+    std::uint8_t* bytes = nullptr;
+    if (!image_data::NewPixelArray(isolate, length, &data, &bytes)) return;
+    ReadRegion(bitmap, cut, indexColor, alpha, bytes);
+    Local<Object> result;
+    if (!image_data::NewImageDataObject(isolate->GetCurrentContext(), cut.width, cut.height, data, &result)) return;
+    info.GetReturnValue().Set(result);
+}
+
+// PutImageData(imageData [, x, y]): writes RGBA bytes back at (x, y), cut to
+// the bitmap, one SetPixel per pixel (R, G, B, and A when the bitmap has
+// alpha). An extension of this engine. False for an index-colour bitmap,
+// whose pixels are palette indices, and for missing or malformed arguments,
+// which are found before any host call.
+void Bitmap_PutImageData(const FunctionCallbackInfo<Value>& info) {
+    info.GetReturnValue().Set(false);
+    IQFBitmap* bitmap = HostOf<IQFBitmap>(info);
+    if (!bitmap) return;
+    image_data::Source source;
+    switch (image_data::ReadSourceArguments(info, &source)) {
+        case image_data::Outcome::kOk:
+            break;
+        case image_data::Outcome::kRefused:
+        case image_data::Outcome::kException:
+            return;
+    }
+    if (bitmap->IsIndexColor()) return;
+    const std::int32_t width = bitmap->GetWidth();
+    const std::int32_t height = bitmap->GetHeight();
+    const bool alpha = bitmap->HasAlpha();
+    image_data::Region cut;
+    if (image_data::CutToBitmap({source.x, source.y, source.width, source.height}, width, height, &cut)) {
+        const std::size_t rowBytes = std::size_t{4} * static_cast<std::size_t>(source.width);
+        for (int y = cut.y; y < cut.y + cut.height; ++y) {
+            const std::uint8_t* in = source.bytes + rowBytes * static_cast<std::size_t>(y - source.y) +
+                                     std::size_t{4} * static_cast<std::size_t>(cut.x - source.x);
+            for (int x = cut.x; x < cut.x + cut.width; ++x, in += 4) {
+                const double r = in[0], g = in[1], b = in[2], a = in[3];
+                bitmap->SetPixel(x, y, &r, &g, &b, alpha ? &a : nullptr, nullptr);
+            }
+        }
+    }
+    info.GetReturnValue().Set(true);
+}
+
 Local<v8::FunctionTemplate> NewBitmapClass(Isolate* isolate) {
     static const AccessorDef kAccessors[] = {
         {"Width", GuardedGetter<Bitmap_GetMember>, nullptr, kWidth},
@@ -350,6 +493,9 @@ Local<v8::FunctionTemplate> NewBitmapClass(Isolate* isolate) {
         {"Overlay", Guarded<Bitmap_Overlay>},
         {"Resize", Guarded<Bitmap_Resize>},
         {"Clip", Guarded<Bitmap_Clip>},
+        // Extensions of this engine: bulk pixels in the web's ImageData shape.
+        {"GetImageData", Guarded<Bitmap_GetImageData>},
+        {"PutImageData", Guarded<Bitmap_PutImageData>},
     };
     return BuildClass(isolate, MakeClassDef("Bitmap", 2, kAccessors, kMethods));
 }

@@ -100,7 +100,7 @@ TEST_F(HostileCallsTest, MethodsOnForeignReceiversThrowWithoutHostCalls) {
         }
       }
     )JS",
-                              {"throws TypeError: Illegal invocation"}, (15 + 1 + 14 + 3 + 6) * 10);
+                              {"throws TypeError: Illegal invocation"}, (17 + 1 + 14 + 3 + 6) * 10);
 }
 
 // The class functions are reachable through "constructor" but refuse to be

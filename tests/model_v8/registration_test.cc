@@ -115,7 +115,7 @@ TEST_F(RegistrationTest, ClassShapesFollowTheMemberTables) {
          "Equals,Jsonize,GetChild,RemoveChild,InsertChild,AddChild"},
         {"Bitmap", "Width,Height,PixelType,PaletteCount,IsIndexColor,HasAlpha",
          "Equals,Jsonize,Duplicate,GetPixel,GetPaletteEntry,SetPaletteEntry,SetPixel,GetPixelR,GetPixelG,"
-         "GetPixelB,GetPixelA,GetPixelI,Overlay,Resize,Clip"},
+         "GetPixelB,GetPixelA,GetPixelI,Overlay,Resize,Clip,GetImageData,PutImageData"},
         {"ColorObject", "R,G,B,A,I", "Equals"},
     };
     Run(R"JS(
