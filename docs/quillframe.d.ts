@@ -325,6 +325,37 @@ interface Bitmap {
     Resize(width: number, height: number, method?: string): Bitmap | null;
     /** A copy of the region left, top, width, height. */
     Clip(left: number, top: number, width: number, height: number): Bitmap | null;
+    /**
+     * Extension of this engine: the whole bitmap, or the rectangle cut to it, as RGBA bytes
+     * (rows top to bottom; alpha 255 without alpha; index colour through the palette).
+     * null for a rectangle with nothing inside the bitmap.
+     */
+    GetImageData(): QFImageData | null;
+    GetImageData(x: number, y: number, width: number, height: number): QFImageData | null;
+    /**
+     * Extension of this engine: writes RGBA bytes with their top left at (x, y) (default 0, 0),
+     * cut to the bitmap, through SetPixel; false on an index-colour bitmap, for malformed image
+     * data, or for an x without a y.
+     */
+    PutImageData(imageData: QFImageDataSource): boolean;
+    PutImageData(imageData: QFImageDataSource, x: number, y: number): boolean;
+}
+
+/** Pixels in the shape of the web's ImageData, from GetImageData (an extension of this engine). */
+interface QFImageData {
+    /** Width in pixels. */
+    width: number;
+    /** Height in pixels. */
+    height: number;
+    /** width * height * 4 bytes: rows top to bottom, red, green, blue, alpha per pixel. */
+    data: Uint8ClampedArray;
+}
+
+/** What PutImageData accepts: data must hold exactly width * height * 4 bytes. */
+interface QFImageDataSource {
+    width: number;
+    height: number;
+    data: Uint8ClampedArray | Uint8Array;
 }
 
 /** One colour: a live pixel (Bitmap.GetPixel), a live palette entry (Bitmap.GetPaletteEntry) or a detached read-only colour (Document.CurrentColor). */
@@ -458,6 +489,19 @@ interface V7Layer {
     IsSelected(x: number, y: number): boolean;
     /** Colour-table entry index (moved into the table); null on a 24-bit layer. */
     GetPaletteEntry(index: number): V7PaletteEntry | null;
+    /**
+     * Extension of this engine: the whole layer, or the rectangle cut to it, as RGBA bytes
+     * (rows top to bottom; alpha from the alpha plane or 255; index colour through the colour table).
+     * null for a rectangle with nothing inside the layer.
+     */
+    GetImageData(): QFImageData | null;
+    GetImageData(x: number, y: number, width: number, height: number): QFImageData | null;
+    /**
+     * Extension of this engine: writes RGBA bytes into a 24-bit layer (alpha into its alpha plane)
+     * with their top left at (x, y) (default 0, 0), cut to the layer; false on an index-colour layer.
+     */
+    PutImageData(imageData: QFImageDataSource): boolean;
+    PutImageData(imageData: QFImageDataSource, x: number, y: number): boolean;
 }
 
 /** A version 7 pixel (class name "Pixel"), read and written in place. */

@@ -102,6 +102,20 @@ if (bmp !== null) {
     var region = bmp.Clip(0, 0, 2, 2);
     if (thumb !== null && region !== null) Print(thumb.Equals(region));
     SavePicture(bmp, "/tmp/bitmap.png");
+
+    var whole = bmp.GetImageData();
+    // @ts-expect-error GetImageData gives null for a rectangle outside the bitmap
+    whole.data[0] = 255;
+    var part = bmp.GetImageData(2, 2, 8, 8);
+    if (part !== null) {
+        part.data[0] = 255;
+        bmp.PutImageData(part, 2, 2);
+        // @ts-expect-error an x without a y (the engine gives false)
+        bmp.PutImageData(part, 2);
+    }
+    bmp.PutImageData({ width: 1, height: 1, data: new Uint8Array([1, 2, 3, 4]) });
+    // @ts-expect-error data is a Uint8Array or Uint8ClampedArray (the engine gives false)
+    bmp.PutImageData({ width: 1, height: 1, data: [1, 2, 3, 4] });
 }
 
 var colour = Document.CurrentColor;
@@ -169,6 +183,8 @@ if (out7 !== null) {
     var c = out7.ActiveColor;
     // @ts-expect-error a Color is read-only
     c.r = 3;
+    var rgba = out7.GetImageData(0, 0, 4, 4);
+    if (rgba !== null) out7.PutImageData(rgba, 1, 1);
     out7.Name = "Result";
     out7.Opacity = 80;
     Print(out7.IsSelected(1, 1), Image.HostName, Image.FileName, Image.LayerCount);
