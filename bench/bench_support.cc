@@ -45,6 +45,26 @@ var data = new Uint8Array(1000 * 1000 * 3);
 for (var i = 0; i < data.length; i++) data[i] = 255 - data[i];
 )";
 
+const char* const kV8BulkInvertScript = R"(
+var bmp = SourcePicture.Bitmap;
+var img = bmp.GetImageData();
+var d = img.data;
+for (var i = 0; i < d.length; i += 4) {
+  d[i] = 255 - d[i]; d[i + 1] = 255 - d[i + 1]; d[i + 2] = 255 - d[i + 2];
+}
+bmp.PutImageData(img);
+)";
+
+const char* const kV7BulkInvertScript = R"(
+var layer = Image.CreateOutLayer(0, 1000, 1000);
+var img = layer.GetImageData();
+var d = img.data;
+for (var i = 0; i < d.length; i += 4) {
+  d[i] = 255 - d[i]; d[i + 1] = 255 - d[i + 1]; d[i + 2] = 255 - d[i + 2];
+}
+layer.PutImageData(img);
+)";
+
 std::string MakeRequest(const void* source, const void* target) {
     picojson::object color;
     for (const char* c : {"R", "G", "B", "A", "I"}) color[c] = picojson::value(0.0);

@@ -51,6 +51,9 @@ extern const char* const kV8InvertScript;
 extern const char* const kColorObjectInvertScript;
 extern const char* const kV7InvertScript;
 extern const char* const kTypedArrayInvertScript;
+// The same inverts through GetImageData / PutImageData (the library only).
+extern const char* const kV8BulkInvertScript;
+extern const char* const kV7BulkInvertScript;
 
 }  // namespace qfjs_bench
 
