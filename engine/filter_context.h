@@ -16,6 +16,7 @@
 #include <picojson.h>
 #include <v8.h>
 
+#include "engine/promise_rejections.h"
 #include "qfjs/qfjs.h"
 #include "model/model_v7/v7_layer_data.h"
 
@@ -104,6 +105,9 @@ struct TJSFilterContext {
     // can unwind, and the runner restores this afterwards.
     std::size_t initialHeapLimit = 0;
     bool heapLimitRaised = false;
+
+    // Promises rejected without a handler during the current run.
+    PromiseRejections promiseRejections;
 
     // The environment's templates, built by the first execution and reused
     // by later ones (every execution still gets a fresh script context and

@@ -111,6 +111,7 @@ QFJS_HANDLE QFJS_FilterCreateContext(IQFJSFactory* factory) {
         if (g_info.FatalErrorProc) isolate->SetFatalErrorHandler(qfjsbinding::OnFatalError);
         if (g_info.OOMErrorProc) isolate->SetOOMErrorHandler(qfjsbinding::OnOOMError);
         qfjsbinding::InstallHeapGuard(context.get());
+        qfjsbinding::PromiseRejections::Install(isolate);
     }
     return static_cast<QFJS_HANDLE>(reinterpret_cast<std::uintptr_t>(context.release()));
 }
@@ -134,6 +135,7 @@ void QFJS_FilterDestroyContext(QFJS_HANDLE handle) {
         // Persistent handles must go while the isolate still exists.
         v8::Locker locker(context->isolate);
         context->templateCache.reset();
+        context->promiseRejections.Clear();
     }
     context->isolate->Dispose();
     context->isolate = nullptr;

@@ -58,6 +58,7 @@ void PositionOf(Isolate* isolate, const TryCatch& catcher, int* line, int* colum
 }  // namespace
 
 int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
+    context->promiseRejections.Clear();
     Isolate* isolate = context->isolate;
 
     Local<ObjectTemplate> global;
@@ -127,6 +128,18 @@ int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
                 } else {
                     ok = true;
                 }
+                // An exception thrown in a promise reaction or an async
+                // function, which ran after the last statement, that nothing
+                // handled is the run's uncaught exception.
+                std::string text;
+                int line = 0;
+                int column = 0;
+                if (ok && !context->quitRequested &&
+                    context->promiseRejections.FirstUnhandled(isolate, &text, &line, &column)) {
+                    ok = false;
+                    runtimeError = true;
+                    message = FormatPosition("Exception in script", text, line, column);
+                }
             } else if (context->terminateRequested) {
                 hostTerminated = true;
             } else if (context->quitRequested) {
@@ -152,6 +165,8 @@ int ExecuteScriptMain(TJSFilterContext* context, std::string& message) {
                 runtimeError = true;
             }
         }
+
+        context->promiseRejections.Clear();
 
         // Quit, the host's termination and heap exhaustion all leave a pending
         // termination behind; clear it so the result can still be read and the

@@ -70,6 +70,16 @@ const RunCase kRunCases[] = {
     {"QuitZeroClearsResult", "Result = 9; Quit(0)", 0, ""},
     {"QuitWithoutCodeKeepsResult", "Result = 9; Quit()", 1105, "Script result code 9"},
     {"QuitInsideFunction", "function f() { Quit(6); }\n[1, 2].forEach(f); Result = 0", 1105, "Script result code 6"},
+    // Promise reactions run after the last statement; an exception nothing
+    // handled there fails the run instead of being lost.
+    {"ThrowInPromiseReaction", "Promise.resolve().then(function () {\n  throw new Error('late'); });", 1103,
+     "Exception in script\nUncaught (in promise) Error: late\nPosition: line 2, column 8 "},
+    {"ThrowInAsyncFunction", "(async function () { await null; throw 5; })();", 1103,
+     "Exception in script\nUncaught (in promise) 5\nPosition: line 1, column 33 "},
+    {"RejectionHandledLater", "var p = Promise.reject(1); p.catch(function () {});", 0, ""},
+    {"RejectionHandledInAReaction", "Promise.reject(1).then(null, function () { Result = 0; });", 0, ""},
+    {"QuitInPromiseReaction", "Promise.resolve().then(function () { Quit(7); throw 'never'; });", 1105,
+     "Script result code 7"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scripts, RunStatus, ::testing::ValuesIn(kRunCases),
