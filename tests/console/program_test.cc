@@ -165,7 +165,8 @@ TEST_F(ConsoleProgramTest, RetainTimeStampGivesTheOutputTheSourcesTime) {
     Macro(R"({"RetainTimeStamp":true})");
     ProgramResult run = Qfmacro({"-f", "in/a.png", "-o", "kept"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_EQ(fs::last_write_time(P("kept/a.png")), past);
+    // Compared with the time as the file system keeps it.
+    EXPECT_EQ(fs::last_write_time(P("kept/a.png")), fs::last_write_time(P("in/a.png")));
 
     Macro("{}");
     run = Qfmacro({"-f", "in/a.png", "-o", "fresh"});
