@@ -136,6 +136,9 @@ qfhost::Picture* ActionRunner::ReadResult(const std::string& text, qfhost::Pictu
     }
     std::int64_t width = 0;
     std::int64_t height = 0;
+    // Every run reports all the layers its context holds: none reported
+    // means none held, and the context can go on.
+    *reusable = layers.empty();
     ResultExtent(layers, &width, &height);
     if (width <= 0 || height <= 0) return &source;
     if (width > qfhost::kMaxSide || height > qfhost::kMaxSide || width * height > qfhost::kMaxArea) {

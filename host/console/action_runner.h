@@ -10,11 +10,12 @@
 // made none (or none is visible).
 // A script whose "ScriptResult" is not 0 fails the file with its message.
 //
-// The context is kept from file to file while the script works as version 8.
-// A version 7 run keeps its result layers in the context and reports them
-// again on the next run, and they may point into this file's bitmaps, so
-// after a version 7 run, a failed run, or any run that fetched the version 7
-// source, the next file gets a fresh context.
+// The context is kept from file to file while the runs succeed without
+// version 7 result layers. A context keeps the result layers of a version 7
+// run and reports them again on the next run, and they may point into this
+// file's bitmaps; so after a run that reported result layers, a failed run,
+// or any run that fetched the version 7 source, the next file gets a fresh
+// context.
 #ifndef QFCONSOLE_ACTION_RUNNER_H
 #define QFCONSOLE_ACTION_RUNNER_H
 

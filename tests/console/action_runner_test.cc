@@ -223,13 +223,25 @@ TEST_F(ActionRunnerTest, MessagesOfTheScriptReachTheBatch) {
     EXPECT_EQ(messages_[1], "done");
 }
 
-TEST_F(ActionRunnerTest, Version8KeepsItsContextFromFileToFile) {
-    ActionRunner& runner = Runner(kInvertV8);
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_NE(Run(Source()), nullptr) << error_;
-        factory_.FreeAll();  // as the worker does after saving
+TEST_F(ActionRunnerTest, ContextsAreKeptFromFileToFileWhileNothingStaysInThem) {
+    struct Case {
+        const char* script;
+        int contexts;  // made for three files
+    };
+    const Case cases[] = {
+        {kInvertV8, 1},
+        {"SetVersion(7); Print(Image.LayerCount);", 1},           // no layer made, nothing read
+        {"SetVersion(7); Image.GetInLayer(0).PixelAt(0, 0).r;", 3},  // read the picture
+        {kInvertV7, 3},                                            // made result layers
+    };
+    for (const Case& c : cases) {
+        ActionRunner& runner = Runner(c.script);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_NE(Run(Source()), nullptr) << c.script << ": " << error_;
+            factory_.FreeAll();  // as the worker does after saving
+        }
+        EXPECT_EQ(runner.contexts_made(), c.contexts) << c.script;
     }
-    EXPECT_EQ(runner.contexts_made(), 1);
 }
 
 // Result layers stay in a filter context from run to run and may point into
