@@ -17,6 +17,9 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpng-dev zlib1g-dev
   libuv1 libc-ares2 libnghttp2-14 libbrotli1 libssl3 zlib1g
+  # make fuzz and make test-asan: clang with libFuzzer and the sanitizer
+  # runtimes; llvm-14 brings llvm-symbolizer for readable reports.
+  clang libclang-rt-14-dev llvm-14
 )
 
 SUDO=""

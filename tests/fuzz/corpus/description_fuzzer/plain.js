@@ -1,0 +1,5 @@
+
+//qfjs:Blur
+//qfjs:second
+//qfjs(ja_jp):ぼかし
+Print(1)
