@@ -105,6 +105,10 @@ struct TJSFilterContext {
     // can unwind, and the runner restores this afterwards.
     std::size_t initialHeapLimit = 0;
     bool heapLimitRaised = false;
+    // Bytes the version 7 classes have handed to this context (bitmaps,
+    // records, layer names); they stay until it is destroyed, outside the
+    // script heap, so they have a budget of their own (engine_blocks.h).
+    std::size_t v7MemoryCharged = 0;
 
     // Promises rejected without a handler during the current run.
     PromiseRejections promiseRejections;

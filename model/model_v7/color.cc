@@ -138,7 +138,7 @@ bool NewV7ColorObject(Local<v8::Context> context, TJSFilterContext* filter, TV7L
     record->a = filter->selColorA;
     record->index = filter->selColorIndex;
     TV7ColorData* data = record.get();
-    AdoptBlocks(filter, record);
+    if (!AdoptBlocks(filter, record)) return false;
     return NewWrapper(context, filter->colorTemplate, filter, data, out);
 }
 

@@ -6,14 +6,45 @@
 #ifndef QFJS_MODEL_V7_ENGINE_BLOCKS_H
 #define QFJS_MODEL_V7_ENGINE_BLOCKS_H
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <new>
 #include <type_traits>
 
 #include "engine/filter_context.h"
+#include "libzkimg/core/src/dib.h"
 #include "libzkimg/core/src/memory.h"
 
 namespace qfjsbinding {
+
+// Everything the version 7 classes give the context lives until the context
+// is destroyed, outside the script heap and its limit: a script making layers,
+// palette copies, records or layer names in a loop would otherwise take all
+// of the host's memory. Beyond this budget per context a member fails as it
+// does when memory runs out.
+constexpr std::size_t kV7MemoryBudget = std::size_t{2} << 30;  // 2 GiB
+
+// Counts `bytes` against the context's budget; false, with nothing counted,
+// when they do not fit.
+inline bool ChargeV7Memory(TJSFilterContext* context, std::size_t bytes) {
+    if (context->v7MemoryCharged > kV7MemoryBudget || bytes > kV7MemoryBudget - context->v7MemoryCharged) {
+        return false;
+    }
+    context->v7MemoryCharged += bytes;
+    return true;
+}
+
+// The bytes a block holds: a bitmap its header, colour table and pixels; a
+// record its size.
+inline std::size_t BlockBytes(const BITMAPINFO* dib) {
+    return static_cast<std::size_t>(zkiDIBBits(dib) - reinterpret_cast<const std::uint8_t*>(dib)) +
+           dib->bmiHeader.biSizeImage;
+}
+template <typename T>
+std::size_t BlockBytes(const T*) {
+    return sizeof(T);
+}
 
 struct ZkiFree {
     void operator()(void* block) const noexcept { zkifree(block); }
@@ -33,16 +64,20 @@ OwnedBlock<T> AllocRecord() {
 }
 
 // Hands the blocks (empty ones are skipped) to the context, all or none: the
-// list grows first, which is the only step that can fail (std::bad_alloc,
-// with every block still held by its OwnedBlock). Take the raw pointers with
-// get() before adopting: the OwnedBlocks are empty afterwards.
+// list grows first (std::bad_alloc, with every block still held by its
+// OwnedBlock), then the blocks are counted against the budget (false when
+// they do not fit; the OwnedBlocks still hold them). Take the raw pointers
+// with get() before adopting: the OwnedBlocks are empty afterwards.
 template <typename... T>
-void AdoptBlocks(TJSFilterContext* context, OwnedBlock<T>&... blocks) {
+[[nodiscard]] bool AdoptBlocks(TJSFilterContext* context, OwnedBlock<T>&... blocks) {
     context->dibBlocks.reserve(context->dibBlocks.size() + sizeof...(T));
+    const std::size_t bytes = (std::size_t{0} + ... + (blocks ? BlockBytes(blocks.get()) : 0));
+    if (!ChargeV7Memory(context, bytes)) return false;
     auto adopt = [context](auto& block) {
         if (block) context->dibBlocks.push_back(block.release());
     };
     (adopt(blocks), ...);
+    return true;
 }
 
 }  // namespace qfjsbinding

@@ -207,6 +207,7 @@ void Image_GetInLayer(const FunctionCallbackInfo<Value>& info) {
     } catch (const std::bad_alloc&) {
         return;
     }
+    if (!ChargeV7Memory(context, sizeof(TV7LayerData))) return;
     record->context = context;
 
     FetchedLayer fetched;
@@ -272,15 +273,17 @@ void Image_CreateOutLayer(const FunctionCallbackInfo<Value>& info) {
         if (!plane) return;
     }
 
-    // Everything that can fail comes before the record changes: the blocks
-    // are released on the way out, and an existing record keeps its bitmaps.
-    context->dibBlocks.reserve(context->dibBlocks.size() + 2);
+    // Everything that can fail comes before the record changes: blocks the
+    // context does not take (no memory, no budget left) are released on the
+    // way out, and an existing record keeps its bitmaps.
+    BITMAPINFO* imageBlock = image.get();
+    BITMAPINFO* planeBlock = plane.get();
+    if (!AdoptBlocks(context, image, plane)) return;
     TV7LayerData& record = context->v7ResultLayers[index];
     record.context = context;
     if (record.name) record.name->clear();
-    record.image = image.get();
-    record.alpha = plane.get();
-    AdoptBlocks(context, image, plane);
+    record.image = imageBlock;
+    record.alpha = planeBlock;
     ReturnLayer(info, context, &record);
 }
 

@@ -308,7 +308,10 @@ void Layer_SetName(Local<Name>, Local<Value> value, const PropertyCallbackInfo<v
     Isolate* isolate = info.GetIsolate();
     std::string name;
     if (!js::ToUtf8(isolate, isolate->GetCurrentContext(), value, &name)) return;
-    if (TV7LayerData* record = RecordOf(info)) record->name = std::move(name);
+    TV7LayerData* record = RecordOf(info);
+    // Names stay with the context like its bitmaps; a replaced name is not
+    // given back to the budget.
+    if (record && ChargeV7Memory(ContextOf(isolate), name.size())) record->name = std::move(name);
 }
 
 void Layer_GetPaletteEntryCount(Local<Name>, const PropertyCallbackInfo<Value>& info) {
@@ -335,7 +338,7 @@ void Layer_SetPaletteEntryCount(Local<Name>, Local<Value> value, const PropertyC
     OwnedBlock<BITMAPINFO> resized = WithTableSize(record->image, n);
     if (!resized) return;
     BITMAPINFO* image = resized.get();
-    AdoptBlocks(ContextOf(info.GetIsolate()), resized);
+    if (!AdoptBlocks(ContextOf(info.GetIsolate()), resized)) return;
     record->image = image;
 }
 

@@ -187,7 +187,7 @@ bool NewPaletteEntryObject(Local<v8::Context> context, TJSFilterContext* filter,
     record->layer = layer;
     record->index = index;
     TV7PaletteEntryData* data = record.get();
-    AdoptBlocks(filter, record);
+    if (!AdoptBlocks(filter, record)) return false;
     return NewWrapper(context, filter->paletteEntryTemplate, filter, data, out);
 }
 

@@ -1,7 +1,7 @@
-// Array buffers live outside the script heap and its limit: each context's
-// array-buffer allocator has a budget (1 GiB), so a script that keeps
-// allocating typed arrays gets the engine's RangeError instead of taking the
-// host's memory, and the context stays usable.
+// Memory outside the script heap and its limit. Each context's array-buffer
+// allocator has a budget (1 GiB), so a script that keeps allocating typed
+// arrays gets the engine's RangeError instead of taking the host's memory;
+// version 7 bitmaps and records have a budget too. The context stays usable.
 #include <string>
 #include <vector>
 
@@ -86,6 +86,52 @@ TEST(ArrayBufferBudget, BuffersThatAreDroppedGiveTheirBudgetBack) {
     ASSERT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.scriptResult(), 0) << outcome.text;
     EXPECT_EQ(host.last_message(), "288");
+}
+
+}  // namespace
+
+namespace {
+
+// Version 7 bitmaps, records and layer names stay with the context until it
+// is destroyed, outside the script heap: they have a budget of 2 GiB per
+// context, beyond which the members fail as they do without memory.
+TEST(V7MemoryBudget, LayersAndNamesBeyondTheBudgetAreRefusedAndTheContextLivesOn) {
+    // A 9999 x 9999 direct-colour layer takes 299,970,040 bytes (never
+    // touched, so it costs address space only): seven fit, the eighth does
+    // not. Of the 47,693,368 bytes left, an 8 x 8 layer takes 232, and names
+    // of 1 MiB and a few digits fit 45 times. A 1000 x 1000 layer is then
+    // too much, while the script itself goes on normally.
+    const char script[] = R"(
+var made = 0;
+while (made < 100 && Image.CreateOutLayer(made, 9999, 9999) !== null) made++;
+var layer = Image.CreateOutLayer(made, 8, 8);
+var big = 'n'.repeat(1 << 20);
+var named = 0;
+for (; named < 100; named++) {
+    var name = named + big;
+    layer.Name = name;
+    if (layer.Name !== name) break;
+}
+Print(made, ' ', named, ' ', Image.CreateOutLayer(made + 1, 1000, 1000) === null, ' ', layer.Name.length);
+)";
+    StressHost host;
+    {
+        ScriptContext context(host.factory());
+        const Outcome outcome = context.Run(script, host.RequestText());
+        ASSERT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.scriptResult(), 0) << outcome.errorMessage();
+        EXPECT_EQ(host.last_message(), "7 45 true 1048578");
+
+        // The context goes on; what fits still works.
+        const Outcome next = context.Run("Print(Image.CreateOutLayer(9, 4, 4).Width)", host.RequestText());
+        EXPECT_EQ(next.scriptResult(), 0) << next.errorMessage();
+        EXPECT_EQ(host.last_message(), "4");
+    }
+    // A new context has the whole budget again.
+    ScriptContext fresh(host.factory());
+    const Outcome outcome = fresh.Run("Print(Image.CreateOutLayer(0, 9999, 9999) !== null)", host.RequestText());
+    EXPECT_EQ(outcome.scriptResult(), 0) << outcome.errorMessage();
+    EXPECT_EQ(host.last_message(), "true");
 }
 
 }  // namespace
