@@ -82,18 +82,16 @@ bool NewImageDataObject(v8::Local<v8::Context> context, std::int32_t width, std:
 
 // A channel value as a byte: rounded as Math.round does (to the nearest
 // integer, halves towards +Infinity), then clamped to 0..255; NaN gives 0.
-// Every value below 0 rounds to 0 or less and every value above 255 to 255
-// or more, so only the range in between needs rounding. There the whole part
-// is the truncation and the fraction is exact, which avoids floor() (a
-// library call on baseline x86-64, and this runs for every channel of every
-// pixel) and the error of floor(value + 0.5), whose sum is itself rounded
-// and turns 0.49999999999999994 into 1.
+// This runs for every channel of every pixel, so it avoids floor() (a
+// library call on baseline x86-64). Below 0.5 Math.round gives 0 or less,
+// and from 254.5 up 255 or more. In between, value + 0.5 is exact (0.5 is a
+// multiple of the value's last place there, and the sum stays below the
+// next power of two or reaches it exactly), so truncating it is floor.
+// Below 0.5 the sum could round up: 0.49999999999999994 + 0.5 gives 1.
 inline std::uint8_t RoundChannel(double value) {
-    if (value >= 0.0 && value <= 255.0) {
-        const int whole = static_cast<int>(value);
-        return static_cast<std::uint8_t>(value - whole >= 0.5 ? whole + 1 : whole);
-    }
-    return value > 255.0 ? 255 : 0;  // NaN fails both tests: 0
+    if (!(value >= 0.5)) return 0;  // NaN too
+    if (value >= 254.5) return 255;
+    return static_cast<std::uint8_t>(static_cast<int>(value + 0.5));
 }
 
 // A host's integer channel (a palette entry) clamped to 0..255.
