@@ -13,6 +13,8 @@
 #include <string_view>
 #include <thread>
 
+#include <time.h>
+
 #include "qfjs/qfjs.h"
 
 namespace qfjs_fuzz {
@@ -24,6 +26,9 @@ void StartEngine();
 // Stops a run that takes longer than its budget with QFJS_Terminate, as a
 // host's stop button would. A run that still has not returned long after the
 // termination is a hang the host could not end: the watchdog aborts then.
+// Time is the executing thread's processor time, so a fuzzer run with low
+// priority on a busy machine does not mistake waiting for running; a run that
+// blocks without running is caught by a generous wall-clock bound instead.
 class Watchdog {
 public:
     Watchdog();
@@ -31,18 +36,24 @@ public:
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
 
+    // Called on the thread that is about to execute.
     void Arm(QFJS_HANDLE handle, std::chrono::milliseconds budget);
     void Disarm();
-    // Runs the watchdog stopped since it was last armed.
+    // Whether the watchdog stopped the run since it was last armed.
     bool fired() const;
 
 private:
     void Loop();
+    std::chrono::nanoseconds RunnerTime() const;
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     QFJS_HANDLE handle_ = 0;
-    std::chrono::steady_clock::time_point deadline_;
+    clockid_t runnerClock_{};
+    std::chrono::nanoseconds budget_{};
+    std::chrono::nanoseconds started_{};
+    std::chrono::nanoseconds firedAt_{};
+    std::chrono::steady_clock::time_point firedWall_;
     bool fired_ = false;
     bool stop_ = false;
     std::thread thread_;

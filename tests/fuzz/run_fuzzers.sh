@@ -37,7 +37,10 @@ for target in "${targets[@]}"; do
   work="$build/fuzz-work/$target"
   mkdir -p "$work/corpus" "$work/artifacts"
   cp -n "$root/tests/fuzz/corpus/$target/"* "$work/corpus/" 2>/dev/null || true
-  options=(-max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 -malloc_limit_mb=3072
+  # The targets stop runaway scripts themselves (processor time, see
+  # fuzz_support.h); libFuzzer's own clock is only the last resort for a
+  # fuzzer running with low priority on a busy machine.
+  options=(-max_total_time="$seconds" -timeout=600 -rss_limit_mb=4096 -malloc_limit_mb=3072
            -print_final_stats=1 -artifact_prefix="$work/artifacts/")
   case "$target" in
     # The parser prints its usage text on standard output for every bad
