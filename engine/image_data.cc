@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "engine/js_convert.h"
 
 namespace qfjsbinding::image_data {
@@ -116,6 +119,19 @@ Outcome ReadSourceArguments(const FunctionCallbackInfo<Value>& info, Source* sou
     return source->bytes ? Outcome::kOk : Outcome::kRefused;
 }
 
+// Every byte of a new pixel array is written at once. A large block is
+// usually fresh memory, and touching it page by page costs one page fault per
+// page; asking the kernel to map the whole block for writing in one call is
+// much cheaper. Nothing changes when the kernel does not know the request.
+void PrefaultForWriting(void* data, std::size_t length) {
+    constexpr std::size_t kWorthIt = std::size_t{1} << 20;
+    if (length < kWorthIt) return;
+    const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + length) & ~(page - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+}
+
 bool NewPixelArray(Isolate* isolate, std::size_t length, Local<Uint8ClampedArray>* array, std::uint8_t** bytes) {
     if (length > Uint8ClampedArray::kMaxLength) {
         ThrowRangeError(isolate, "Image data too large for a typed array");
@@ -127,6 +143,7 @@ bool NewPixelArray(Isolate* isolate, std::size_t length, Local<Uint8ClampedArray
         ThrowRangeError(isolate, "Array buffer allocation failed");
         return false;
     }
+    PrefaultForWriting(data, length);
     // From here the backing store owns the block and gives it back to the
     // allocator when the array is collected.
     std::unique_ptr<v8::BackingStore> store =
