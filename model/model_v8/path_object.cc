@@ -32,6 +32,13 @@ namespace fs = boost::filesystem;
 
 namespace {
 
+// Every reservation keeps a descriptor of the host's process open until the
+// context is destroyed. A script calling GenerateTemp in a loop would
+// otherwise take all the descriptors the host may have, after which the host
+// could open no file at all, not even to save the user's work; beyond this
+// many reservations per context the call fails as mkstemp does.
+constexpr std::size_t kMaxReservations = 64;
+
 bool ToText(const FunctionCallbackInfo<Value>& info, int index, std::string* out) {
     Isolate* isolate = info.GetIsolate();
     return js::ToUtf8(isolate, isolate->GetCurrentContext(), info[index], out);
@@ -120,6 +127,7 @@ void Path_GenerateTemp(const FunctionCallbackInfo<Value>& info) {
         return;
     }
     TJSFilterContext* context = ContextOf(info.GetIsolate());
+    if (context->openFiles.size() >= kMaxReservations) return;
 
     // The reserving file keeps the unique name taken until the context goes.
     std::string reserved = "/tmp/jsfXXXXXX";
