@@ -8,6 +8,7 @@
 #include "engine/heap_guard.h"
 #include "engine/request.h"
 #include "engine/script_runner.h"
+#include "engine/stack_limit.h"
 
 namespace qfjsbinding {
 
@@ -35,6 +36,8 @@ int Run(TJSFilterContext* context, std::string& message) {
     // race with that thread.
     v8::Locker locker(isolate);
     v8::Isolate::Scope isolateScope(isolate);
+    // Executions may come on any thread of the host, each with its own stack.
+    FitStackLimitToThisThread(isolate);
     // A termination requested while no script ran (QFJS_Terminate on an idle
     // context) must not kill this run as soon as it starts.
     isolate->CancelTerminateExecution();
