@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include <v8.h>
+
 namespace qfjs_fuzz {
 
 namespace {
@@ -33,6 +35,10 @@ constexpr std::chrono::seconds kStopWallGrace{300};
 void StartEngine() {
     static std::once_flag once;
     std::call_once(once, [] {
+        // A small script heap: runs that exhaust it end sooner, and the
+        // fuzzer's own memory limit is never reached by a script that only
+        // keeps allocating.
+        v8::V8::SetFlagsFromString("--max-old-space-size=256");
         QFJS_INFO info{FatalError, OutOfMemory};
         QFJS_Initialize(info);
     });

@@ -19,8 +19,8 @@
 
 namespace qfjs_fuzz {
 
-// Starts the engine once; its fatal-error and out-of-memory handlers abort,
-// so the fuzzer reports them as crashes.
+// Starts the engine once, with a script heap of 256 MiB; its fatal-error and
+// out-of-memory handlers abort, so the fuzzer reports them as crashes.
 void StartEngine();
 
 // Stops a run that takes longer than its budget with QFJS_Terminate, as a

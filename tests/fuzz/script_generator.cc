@@ -190,7 +190,7 @@ private:
                 break;
             default: {
                 // A loop around one or two statements.
-                static const char* const kCounts[] = {"3", "50", "2000"};
+                static const char* const kCounts[] = {"3", "30", "500"};
                 const std::string count = kCounts[in_.Next(3)];
                 std::string inner = Statement(depth + 1);
                 if (in_.Next(2)) inner += Statement(depth + 1);
