@@ -19,20 +19,20 @@ using qfhost::Picture;
 using qfhost::PixelFormat;
 using qfhost::Rgba;
 using qfhost_test::PngPixels;
-using qfhost_test::PngSpec;
+using qfhost_test::PngLayout;
 using Row = std::vector<std::uint8_t>;
 
 struct ReadCase {
     const char* name;
-    PngSpec spec;
+    PngLayout layout;
     const char* options;
     const char* pixelType;
     bool alpha;
     std::vector<Rgba> topRow;  // the colours of row 0
 };
 
-PngSpec Spec(int colorType, int depth, std::vector<Row> rows, int width = 3) {
-    PngSpec s;
+PngLayout Layout(int colorType, int depth, std::vector<Row> rows, int width = 3) {
+    PngLayout s;
     s.width = width;
     s.height = static_cast<int>(rows.size());
     s.colorType = colorType;
@@ -46,9 +46,9 @@ protected:
     Picture* Load(const std::string& path, const char* options = "") {
         return AsPicture(factory.LoadPicture(path.c_str(), options));
     }
-    std::string Write(const std::string& name, const PngSpec& spec) {
+    std::string Write(const std::string& name, const PngLayout& layout) {
         const std::string path = dir.File(name);
-        EXPECT_TRUE(qfhost_test::WritePng(path, spec));
+        EXPECT_TRUE(qfhost_test::WritePng(path, layout));
         return path;
     }
     Bitmap* Image(Rgba a, Rgba b, PixelFormat format) {
@@ -63,39 +63,39 @@ protected:
 };
 
 TEST_F(PngIoTest, ReadsEveryColourTypeAndDepth) {
-    PngSpec palette8 = Spec(PNG_COLOR_TYPE_PALETTE, 8, {{0, 3, 1}, {2, 2, 2}});
+    PngLayout palette8 = Layout(PNG_COLOR_TYPE_PALETTE, 8, {{0, 3, 1}, {2, 2, 2}});
     palette8.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
     palette8.paletteAlpha = {128, 0};
-    PngSpec palette2 = Spec(PNG_COLOR_TYPE_PALETTE, 2, {{0b00011000}});  // 0, 1, 2
+    PngLayout palette2 = Layout(PNG_COLOR_TYPE_PALETTE, 2, {{0b00011000}});  // 0, 1, 2
     palette2.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90};
-    PngSpec greyKey = Spec(PNG_COLOR_TYPE_GRAY, 8, {{7, 8, 9}});
+    PngLayout greyKey = Layout(PNG_COLOR_TYPE_GRAY, 8, {{7, 8, 9}});
     greyKey.transparentGrey = 8;
-    PngSpec interlaced = Spec(PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0, 0, 0, 0, 0, 0}});
+    PngLayout interlaced = Layout(PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 0, 0, 0, 0, 0, 0, 0, 0}});
     interlaced.interlaced = true;
 
     const ReadCase cases[] = {
-        {"grey8", Spec(PNG_COLOR_TYPE_GRAY, 8, {{0, 128, 255}, {1, 2, 3}}), "", "RGB24", false,
+        {"grey8", Layout(PNG_COLOR_TYPE_GRAY, 8, {{0, 128, 255}, {1, 2, 3}}), "", "RGB24", false,
          {{0, 0, 0, 255}, {128, 128, 128, 255}, {255, 255, 255, 255}}},
-        {"grey1", Spec(PNG_COLOR_TYPE_GRAY, 1, {{0xA0}}), "", "RGB24", false,
+        {"grey1", Layout(PNG_COLOR_TYPE_GRAY, 1, {{0xA0}}), "", "RGB24", false,
          {{255, 255, 255, 255}, {0, 0, 0, 255}, {255, 255, 255, 255}}},
-        {"grey4", Spec(PNG_COLOR_TYPE_GRAY, 4, {{0xF0, 0x80}}), "", "RGB24", false,
+        {"grey4", Layout(PNG_COLOR_TYPE_GRAY, 4, {{0xF0, 0x80}}), "", "RGB24", false,
          {{255, 255, 255, 255}, {0, 0, 0, 255}, {136, 136, 136, 255}}},
-        {"grey16", Spec(PNG_COLOR_TYPE_GRAY, 16, {{0xFF, 0xFF, 0x80, 0x80, 0, 0}}), "", "RGB24", false,
+        {"grey16", Layout(PNG_COLOR_TYPE_GRAY, 16, {{0xFF, 0xFF, 0x80, 0x80, 0, 0}}), "", "RGB24", false,
          {{255, 255, 255, 255}, {128, 128, 128, 255}, {0, 0, 0, 255}}},
         {"greyKey", greyKey, "", "RGBA32", true, {{7, 7, 7, 255}, {8, 8, 8, 0}, {9, 9, 9, 255}}},
-        {"greyAlpha8", Spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{100, 50, 0, 0, 255, 255}}), "", "RGBA32", true,
+        {"greyAlpha8", Layout(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{100, 50, 0, 0, 255, 255}}), "", "RGBA32", true,
          {{100, 100, 100, 50}, {0, 0, 0, 0}, {255, 255, 255, 255}}},
-        {"greyAlpha16", Spec(PNG_COLOR_TYPE_GRAY_ALPHA, 16, {{0x7F, 0x7F, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0}}),
+        {"greyAlpha16", Layout(PNG_COLOR_TYPE_GRAY_ALPHA, 16, {{0x7F, 0x7F, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0}}),
          "", "RGBA32", true, {{127, 127, 127, 255}, {0, 0, 0, 0}, {255, 255, 255, 0}}},
-        {"rgb8", Spec(PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}}), "", "RGB24", false,
+        {"rgb8", Layout(PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}}), "", "RGB24", false,
          {{1, 2, 3, 255}, {4, 5, 6, 255}, {7, 8, 9, 255}}},
         {"rgb16",
-         Spec(PNG_COLOR_TYPE_RGB, 16, {{0xFF, 0xFF, 0, 0, 0x7F, 0x7F, 0, 0, 0, 0, 0, 0, 0x80, 0x80, 0x80, 0x80, 0xFF, 0xFF}}),
+         Layout(PNG_COLOR_TYPE_RGB, 16, {{0xFF, 0xFF, 0, 0, 0x7F, 0x7F, 0, 0, 0, 0, 0, 0, 0x80, 0x80, 0x80, 0x80, 0xFF, 0xFF}}),
          "", "RGB24", false, {{255, 0, 127, 255}, {0, 0, 0, 255}, {128, 128, 255, 255}}},
-        {"rgba8", Spec(PNG_COLOR_TYPE_RGB_ALPHA, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}), "", "RGBA32", true,
+        {"rgba8", Layout(PNG_COLOR_TYPE_RGB_ALPHA, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}), "", "RGBA32", true,
          {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}}},
         {"rgba16",
-         Spec(PNG_COLOR_TYPE_RGB_ALPHA, 16,
+         Layout(PNG_COLOR_TYPE_RGB_ALPHA, 16,
               {{0xFF, 0xFF, 0, 0, 0, 0, 0x7F, 0x7F, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0}}),
          "", "RGBA32", true, {{255, 0, 0, 127}, {0, 255, 0, 255}, {0, 0, 0, 0}}},
         {"palette8", palette8, "", "INDEX8", true, {{255, 0, 0, 128}, {9, 9, 9, 255}, {0, 255, 0, 0}}},
@@ -108,13 +108,13 @@ TEST_F(PngIoTest, ReadsEveryColourTypeAndDepth) {
     };
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Picture* p = Load(Write(std::string(c.name) + ".png", c.spec), c.options);
+        Picture* p = Load(Write(std::string(c.name) + ".png", c.layout), c.options);
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(p->GetType(), "SINGLE");
         Bitmap* b = p->bitmap();
         ASSERT_NE(b, nullptr);
-        EXPECT_EQ(b->GetWidth(), c.spec.width);
-        EXPECT_EQ(b->GetHeight(), c.spec.height);
+        EXPECT_EQ(b->GetWidth(), c.layout.width);
+        EXPECT_EQ(b->GetHeight(), c.layout.height);
         EXPECT_EQ(b->GetPixelType(), c.pixelType);
         EXPECT_EQ(b->HasAlpha(), c.alpha);
         for (int x = 0; x < 3; ++x) {
@@ -126,10 +126,10 @@ TEST_F(PngIoTest, ReadsEveryColourTypeAndDepth) {
 }
 
 TEST_F(PngIoTest, PaletteImagesKeepTheirPaletteAndIndices) {
-    PngSpec spec = Spec(PNG_COLOR_TYPE_PALETTE, 8, {{0, 3, 1}});
-    spec.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
-    spec.paletteAlpha = {128};
-    Picture* p = Load(Write("p.png", spec));
+    PngLayout layout = Layout(PNG_COLOR_TYPE_PALETTE, 8, {{0, 3, 1}});
+    layout.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+    layout.paletteAlpha = {128};
+    Picture* p = Load(Write("p.png", layout));
     ASSERT_NE(p, nullptr);
     Bitmap* b = p->bitmap();
     EXPECT_EQ(b->GetPaletteCount(), 4);
@@ -140,7 +140,7 @@ TEST_F(PngIoTest, PaletteImagesKeepTheirPaletteAndIndices) {
 }
 
 TEST_F(PngIoTest, RefusesFilesThatAreNotUsablePng) {
-    const std::string good = Write("good.png", Spec(PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}}));
+    const std::string good = Write("good.png", Layout(PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3, 4, 5, 6, 7, 8, 9}}));
     const std::string bytes = qfhost_test::ReadFile(good);
     ASSERT_GT(bytes.size(), 40u);
     std::string badCrc = bytes;
@@ -172,9 +172,9 @@ TEST_F(PngIoTest, RefusesFilesThatAreNotUsablePng) {
 }
 
 TEST_F(PngIoTest, RefusesPicturesBeyondTheSizeLimits) {
-    PngSpec wide = Spec(PNG_COLOR_TYPE_GRAY, 1, {Row(5000, 0)}, 40000);
+    PngLayout wide = Layout(PNG_COLOR_TYPE_GRAY, 1, {Row(5000, 0)}, 40000);
     EXPECT_EQ(Load(Write("wide.png", wide)), nullptr);
-    PngSpec limit = Spec(PNG_COLOR_TYPE_GRAY, 1, {Row(3750, 0)}, 30000);
+    PngLayout limit = Layout(PNG_COLOR_TYPE_GRAY, 1, {Row(3750, 0)}, 30000);
     Picture* p = Load(Write("limit.png", limit));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->GetCanvasWidth(), 30000);

@@ -25,7 +25,7 @@ struct FileCloser {
 void OnWarning(png_structp, png_const_charp) {}
 
 // Only plain locals between setjmp and the end: the jump skips no destructor.
-bool Encode(std::FILE* file, const PngSpec& spec, png_bytep* rows) {
+bool Encode(std::FILE* file, const PngLayout& layout, png_bytep* rows) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -34,26 +34,26 @@ bool Encode(std::FILE* file, const PngSpec& spec, png_bytep* rows) {
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height),
-                 spec.bitDepth, spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height),
+                 layout.bitDepth, layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty()) {
+    if (!layout.palette.empty()) {
         png_color colors[256];
-        const int n = static_cast<int>(spec.palette.size() / 3);
+        const int n = static_cast<int>(layout.palette.size() / 3);
         for (int i = 0; i < n; ++i) {
-            colors[i].red = spec.palette[static_cast<std::size_t>(i) * 3];
-            colors[i].green = spec.palette[static_cast<std::size_t>(i) * 3 + 1];
-            colors[i].blue = spec.palette[static_cast<std::size_t>(i) * 3 + 2];
+            colors[i].red = layout.palette[static_cast<std::size_t>(i) * 3];
+            colors[i].green = layout.palette[static_cast<std::size_t>(i) * 3 + 1];
+            colors[i].blue = layout.palette[static_cast<std::size_t>(i) * 3 + 2];
         }
         png_set_PLTE(png, info, colors, n);
     }
-    if (!spec.paletteAlpha.empty()) {
-        png_set_tRNS(png, info, const_cast<png_bytep>(spec.paletteAlpha.data()),
-                     static_cast<int>(spec.paletteAlpha.size()), nullptr);
+    if (!layout.paletteAlpha.empty()) {
+        png_set_tRNS(png, info, const_cast<png_bytep>(layout.paletteAlpha.data()),
+                     static_cast<int>(layout.paletteAlpha.size()), nullptr);
     }
-    if (spec.transparentGrey >= 0) {
+    if (layout.transparentGrey >= 0) {
         png_color_16 grey{};
-        grey.gray = static_cast<png_uint_16>(spec.transparentGrey);
+        grey.gray = static_cast<png_uint_16>(layout.transparentGrey);
         png_set_tRNS(png, info, nullptr, 0, &grey);
     }
     png_write_info(png, info);
@@ -76,11 +76,11 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-bool WritePng(const std::string& path, const PngSpec& spec) {
+bool WritePng(const std::string& path, const PngLayout& layout) {
     std::vector<png_bytep> rows;
-    for (const auto& row : spec.rows) rows.push_back(const_cast<png_bytep>(row.data()));
+    for (const auto& row : layout.rows) rows.push_back(const_cast<png_bytep>(row.data()));
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    return file && Encode(file.get(), spec, rows.data());
+    return file && Encode(file.get(), layout, rows.data());
 }
 
 bool ReadPng(const std::string& path, PngPixels* out) {

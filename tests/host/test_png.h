@@ -25,7 +25,7 @@ private:
 
 // What to write: libpng colour type and bit depth, and each row already
 // packed as the PNG stores it (big-endian 16-bit samples, packed low depths).
-struct PngSpec {
+struct PngLayout {
     int width = 0;
     int height = 0;
     int colorType = 0;  // PNG_COLOR_TYPE_*
@@ -37,7 +37,7 @@ struct PngSpec {
     bool interlaced = false;
 };
 
-bool WritePng(const std::string& path, const PngSpec& spec);
+bool WritePng(const std::string& path, const PngLayout& layout);
 
 // A PNG as libpng's simplified reader sees it: its colour type flags and
 // its pixels converted to 8-bit RGBA.
