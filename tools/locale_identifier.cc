@@ -22,6 +22,24 @@ bool IsPosixName(const std::string& name) {
     return name == "C" || name == "POSIX";
 }
 
+// ICU reads a language "i-default" followed by more of a name ("i-default_JP")
+// as "the default locale" and asks for it; while ICU's default has not been
+// made yet, that request makes it from the same environment value, which asks
+// again under the lock already held, and the process hangs for good. The
+// grandfathered tag stands for English ("i-default" alone canonicalises to
+// "en@x=i-default"), so the name is given to ICU with that language instead.
+std::string WithoutDefaultLanguage(std::string name) {
+    constexpr char kDefaultLanguage[] = "i-default";
+    constexpr std::size_t kLength = sizeof kDefaultLanguage - 1;
+    if (name.size() > kLength && name.compare(0, kLength, kDefaultLanguage) == 0) {
+        const char next = name[kLength];
+        const bool separator = !(next >= 'a' && next <= 'z') && !(next >= 'A' && next <= 'Z') &&
+                               !(next >= '0' && next <= '9');
+        if (separator) name.replace(0, kLength, "en");
+    }
+    return name;
+}
+
 // The POSIX locale name for messages, in ICU's order: the locale the process
 // has set for LC_MESSAGES, else the environment (LC_ALL, LC_MESSAGES, LANG;
 // empty values do not count).
@@ -41,7 +59,7 @@ std::string PosixMessagesLocale() {
 
 std::string CurrentLocaleIdentifier() {
     try {
-        const std::string posix = PosixMessagesLocale();
+        const std::string posix = WithoutDefaultLanguage(PosixMessagesLocale());
         if (posix.empty()) return kPosixLocale;
 
         // "ja_JP.UTF-8" becomes "ja_JP", "de_DE@euro" "de_DE_EURO"; keywords

@@ -6,6 +6,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/tools/test_util.h"
@@ -118,6 +120,36 @@ TEST(PlatformLocale, FollowsTheEnvironmentAtEveryCall) {
         EXPECT_EQ(qfjsbinding::CurrentLocaleIdentifier(), c.identifier)
             << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-") << " "
             << (c.lang ? c.lang : "-");
+    }
+}
+
+// ICU takes a language "i-default" with more after it as "the default
+// locale"; asked for while its own default is not made yet, with the same
+// name in the environment, ICU deadlocks on its own lock. Each name runs in a
+// fresh process (the "threadsafe" style starts the test program again), where
+// ICU has no default yet, as in a host whose first use of ICU is ours.
+struct DefaultLanguageCase {
+    const char* lcAll;
+    const char* identifier;
+};
+
+void PrintIdentifierAndExit(const char* lcAll) {
+    setenv("LC_ALL", lcAll, 1);
+    std::fputs(qfjsbinding::CurrentLocaleIdentifier().c_str(), stderr);
+    std::exit(0);
+}
+
+TEST(PlatformLocaleDeathTest, DefaultLanguageNamesDoNotHangAFreshProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const DefaultLanguageCase cases[] = {
+        {"i-default_JP.U8", "^en_JP$"},
+        {"i-default_JP", "^en_JP$"},
+        {"i-default@a", "^en__A$"},
+        {"i-default.UTF-8", "^en$"},
+        {"i-default", "^en$"},
+    };
+    for (const DefaultLanguageCase& c : cases) {
+        EXPECT_EXIT(PrintIdentifierAndExit(c.lcAll), testing::ExitedWithCode(0), c.identifier) << c.lcAll;
     }
 }
 
