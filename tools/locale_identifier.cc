@@ -22,22 +22,29 @@ bool IsPosixName(const std::string& name) {
     return name == "C" || name == "POSIX";
 }
 
-// ICU reads a language "i-default" followed by more of a name ("i-default_JP")
-// as "the default locale" and asks for it; while ICU's default has not been
-// made yet, that request makes it from the same environment value, which asks
-// again under the lock already held, and the process hangs for good. The
-// grandfathered tag stands for English ("i-default" alone canonicalises to
-// "en@x=i-default"), so the name is given to ICU with that language instead.
+bool IsAlphanumeric(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// ICU reads a language "i-default" (in any case, with "-" or "_") followed by
+// more of a name ("i-default_JP") as "the default locale" and asks for it;
+// while ICU's default has not been made yet, that request makes it from the
+// same environment value, which asks again under the lock already held, and
+// the process hangs for good. The grandfathered tag stands for English
+// ("i-default" alone canonicalises to "en@x=i-default"), so such a name is
+// given to ICU with that language instead, before each call that reads it.
 std::string WithoutDefaultLanguage(std::string name) {
-    constexpr char kDefaultLanguage[] = "i-default";
-    constexpr std::size_t kLength = sizeof kDefaultLanguage - 1;
-    if (name.size() > kLength && name.compare(0, kLength, kDefaultLanguage) == 0) {
-        const char next = name[kLength];
-        const bool separator = !(next >= 'a' && next <= 'z') && !(next >= 'A' && next <= 'Z') &&
-                               !(next >= '0' && next <= '9');
-        if (separator) name.replace(0, kLength, "en");
+    constexpr char kDefault[] = "default";
+    constexpr std::size_t kLength = 2 + sizeof kDefault - 1;  // "i-" + "default"
+    if (name.size() <= kLength || (name[0] != 'i' && name[0] != 'I') || (name[1] != '-' && name[1] != '_')) {
+        return name;
     }
-    return name;
+    for (std::size_t i = 0; kDefault[i] != '\0'; ++i) {
+        const char c = name[2 + i];
+        if (c != kDefault[i] && c != kDefault[i] - 'a' + 'A') return name;
+    }
+    if (IsAlphanumeric(name[kLength])) return name;  // a longer language
+    return name.replace(0, kLength, "en");
 }
 
 // The POSIX locale name for messages, in ICU's order: the locale the process
@@ -70,7 +77,7 @@ std::string CurrentLocaleIdentifier() {
         if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING) return std::string();
         char base[ULOC_FULLNAME_CAPACITY] = {};
         status = U_ZERO_ERROR;
-        uloc_getBaseName(canonical, base, sizeof base, &status);
+        uloc_getBaseName(WithoutDefaultLanguage(canonical).c_str(), base, sizeof base, &status);
         if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING) return std::string();
 
         std::string identifier = base;

@@ -144,6 +144,10 @@ TEST(PlatformLocaleDeathTest, DefaultLanguageNamesDoNotHangAFreshProcess) {
     const DefaultLanguageCase cases[] = {
         {"i-default_JP.U8", "^en_JP$"},
         {"i-default_JP", "^en_JP$"},
+        {"i-defAult_JP.U8", "^en_JP$"},
+        {"I_DEFAULT_JP", "^en_JP$"},
+        {"i-default_", "^en__$"},
+        {"i-defaultx_JP", "^i-defaultx_JP$"},
         {"i-default@a", "^en__A$"},
         {"i-default.UTF-8", "^en$"},
         {"i-default", "^en$"},
