@@ -65,7 +65,7 @@ for (var i = 0; i < d.length; i += 4) {
 layer.PutImageData(img);
 )";
 
-std::string MakeRequest(const void* source, const void* target) {
+std::string MakeRequest(const void* source, const void* target, const void* showMessage) {
     picojson::object color;
     for (const char* c : {"R", "G", "B", "A", "I"}) color[c] = picojson::value(0.0);
     picojson::object request;
@@ -78,6 +78,7 @@ std::string MakeRequest(const void* source, const void* target) {
     for (const char* key : {"ProgressProc", "ShowMessage", "SetStatus", "GetV7Bitmap", "GetV7LayerData", "Document"}) {
         request[key] = picojson::value("0");
     }
+    if (showMessage) request["ShowMessage"] = picojson::value(qfhost::PointerString(showMessage));
     return picojson::value(request).serialize();
 }
 

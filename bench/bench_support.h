@@ -15,7 +15,9 @@ constexpr int kSide = 1000;  // pictures are kSide x kSide pixels
 constexpr double kPixels = double(kSide) * kSide;
 
 // A request with every required key; pictures and document by handle.
-std::string MakeRequest(const void* source = nullptr, const void* target = nullptr);
+// showMessage, when given, receives the messages of Print and MessageBox.
+std::string MakeRequest(const void* source = nullptr, const void* target = nullptr,
+                        const void* showMessage = nullptr);
 
 // A filter context over its own reference-host factory holding a kSide x
 // kSide RGB picture (a gradient) as its source picture.

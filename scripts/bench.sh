@@ -2,4 +2,5 @@
 # Runs the benchmark program built in the given build directory.
 set -euo pipefail
 build="${1:-build-bench}"
-exec "$build/bin/qfjs_bench" --benchmark_min_time=1 "${@:2}"
+# Three repetitions of each case; the summary table takes their median.
+exec "$build/bin/qfjs_bench" --benchmark_min_time=1 --benchmark_repetitions=3 "${@:2}"
