@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -152,10 +153,15 @@ private:
     std::thread thread_;
 };
 
+// Each worker makes, uses and destroys its own context, as a host's pool of
+// filter threads would.
 void ParallelTwo(benchmark::State& state) {
     PictureContext a;
-    PictureContext b;
     Worker worker;
+    std::unique_ptr<PictureContext> bp;
+    worker.Start([&] { bp = std::make_unique<PictureContext>(); });
+    worker.Wait();
+    PictureContext& b = *bp;
     for (auto _ : state) {
         bool okB = false;
         worker.Start([&] { okB = b.Run(kV8InvertScript); });
@@ -164,6 +170,59 @@ void ParallelTwo(benchmark::State& state) {
         if (!okA || !okB) return Fail(state, "script failed");
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * 2 * kPixels));
+    worker.Start([&] { bp.reset(); });
+    worker.Wait();
+}
+
+// The floor of the parallel case: the same invert on the bare engine, two
+// isolates on two threads at once.
+void ParallelTwoBare(benchmark::State& state) {
+    PictureContext a;  // the same host bitmap class, one bitmap per thread
+    PictureContext b;
+    BareEngine engineA;
+    Worker worker;
+    std::unique_ptr<BareEngine> engineB;
+    worker.Start([&] { engineB = std::make_unique<BareEngine>(); });
+    worker.Wait();
+    for (auto _ : state) {
+        bool okB = false;
+        worker.Start([&] { okB = engineB->Run(kV8InvertScript, b.bitmap()); });
+        const bool okA = engineA.Run(kV8InvertScript, a.bitmap());
+        worker.Wait();
+        if (!okA || !okB) return Fail(state, "script failed");
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * 2 * kPixels));
+    worker.Start([&] { engineB.reset(); });
+    worker.Wait();
+}
+
+// The machine's own floor for two threads: the same processor-bound C++ loop
+// on one thread, and on the calling thread and a worker at once. On a virtual
+// machine whose second processor is shared with other guests this is well
+// below 2, and no two-thread case can do better than it.
+std::uint64_t Spin() {
+    std::uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 20'000'000; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+    }
+    return x;
+}
+
+void MachineOne(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(Spin());
+}
+
+void MachineTwo(benchmark::State& state) {
+    Worker worker;
+    for (auto _ : state) {
+        std::uint64_t other = 0;
+        worker.Start([&] { other = Spin(); });
+        benchmark::DoNotOptimize(Spin());
+        worker.Wait();
+        benchmark::DoNotOptimize(other);
+    }
 }
 
 void TypedArrayLimit(benchmark::State& state) {
@@ -280,6 +339,9 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("v8_bulk/ours", PictureOurs, kV8BulkInvertScript)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("v7_bulk/ours", V7Ours, kV7BulkInvertScript)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("parallel/two_threads", ParallelTwo)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("parallel/two_threads_floor", ParallelTwoBare)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("machine/one_thread", MachineOne)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("machine/two_threads", MachineTwo)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("limits/js_typed_array", TypedArrayLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("limits/cpp", CppLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -313,6 +375,20 @@ int main(int argc, char** argv) {
             const double speedup = (2 * kPixels / two) / (kPixels / one);
             std::printf("| %-26s | %9.1f Mpix/s | %9.1f Mpix/s | %7.2f | %-8s | %-7s |\n", "parallel (2 vs 1 thread)",
                         2 * kPixels / two / 1e6, kPixels / one / 1e6, speedup, ">= 1.70", speedup >= 1.7 ? "met" : "MISSED");
+        }
+        // The same ratio for the bare engine's invert, measured beside it.
+        const double floorTwo = Seconds("parallel/two_threads_floor");
+        const double floorOne = Seconds("v8_pixels/floor");
+        if (floorTwo > 0 && floorOne > 0) {
+            std::printf("| %-26s | %9.1f Mpix/s | %9.1f Mpix/s | %7.2f | %-8s | %-7s |\n", "parallel floor, 2 vs 1",
+                        2 * kPixels / floorTwo / 1e6, kPixels / floorOne / 1e6, 2 * floorOne / floorTwo, "-", "-");
+        }
+        // The same ratio for a C++ loop: what this machine gives two threads.
+        const double machineTwo = Seconds("machine/two_threads");
+        const double machineOne = Seconds("machine/one_thread");
+        if (machineTwo > 0 && machineOne > 0) {
+            std::printf("| %-26s | %-16s | %-16s | %7.2f | %-8s | %-7s |\n", "machine: C++ loop, 2 vs 1", "-", "-",
+                        2 * machineOne / machineTwo, "-", "-");
         }
     }
     // Bulk pixels through GetImageData / PutImageData, beside the per-pixel
