@@ -440,13 +440,7 @@ void Layer_GetImageData(const FunctionCallbackInfo<Value>& info) {
     info.GetReturnValue().SetNull();
     image_data::Region region;
     bool whole = false;
-    switch (image_data::ReadRegionArguments(info, &region, &whole)) {
-        case image_data::Outcome::kOk:
-            break;
-        case image_data::Outcome::kRefused:
-        case image_data::Outcome::kException:
-            return;
-    }
+    if (image_data::ReadRegionArguments(info, &region, &whole) != image_data::Outcome::kOk) return;
     // Looked at only now: a conversion may have run script code that gave
     // the layer another image.
     const TV7LayerData* record = RecordOf(info);
@@ -477,13 +471,7 @@ void Layer_GetImageData(const FunctionCallbackInfo<Value>& info) {
 void Layer_PutImageData(const FunctionCallbackInfo<Value>& info) {
     info.GetReturnValue().Set(false);
     image_data::Source source;
-    switch (image_data::ReadSourceArguments(info, &source)) {
-        case image_data::Outcome::kOk:
-            break;
-        case image_data::Outcome::kRefused:
-        case image_data::Outcome::kException:
-            return;
-    }
+    if (image_data::ReadSourceArguments(info, &source) != image_data::Outcome::kOk) return;
     TV7LayerData* record = RecordOf(info);
     const BITMAPINFO* image = record ? record->image : nullptr;
     if (zkiDIBWidthBytes(image) <= 0 || image->bmiHeader.biHeight <= 0) return;

@@ -406,13 +406,7 @@ void Bitmap_GetImageData(const FunctionCallbackInfo<Value>& info) {
     if (!bitmap) return;
     image_data::Region region;
     bool whole = false;
-    switch (image_data::ReadRegionArguments(info, &region, &whole)) {
-        case image_data::Outcome::kOk:
-            break;
-        case image_data::Outcome::kRefused:
-        case image_data::Outcome::kException:
-            return;
-    }
+    if (image_data::ReadRegionArguments(info, &region, &whole) != image_data::Outcome::kOk) return;
     const std::int32_t width = bitmap->GetWidth();
     const std::int32_t height = bitmap->GetHeight();
     if (whole) region = image_data::Region{0, 0, width, height};
@@ -442,13 +436,7 @@ void Bitmap_PutImageData(const FunctionCallbackInfo<Value>& info) {
     IQFBitmap* bitmap = HostOf<IQFBitmap>(info);
     if (!bitmap) return;
     image_data::Source source;
-    switch (image_data::ReadSourceArguments(info, &source)) {
-        case image_data::Outcome::kOk:
-            break;
-        case image_data::Outcome::kRefused:
-        case image_data::Outcome::kException:
-            return;
-    }
+    if (image_data::ReadSourceArguments(info, &source) != image_data::Outcome::kOk) return;
     if (bitmap->IsIndexColor()) return;
     const std::int32_t width = bitmap->GetWidth();
     const std::int32_t height = bitmap->GetHeight();
